@@ -1,0 +1,45 @@
+// Software canvases shared by the headless and gtk backends: 32-bit pixel
+// buffers, the rasteriser that follows the Windows drawing rules, and text
+// through FreeType with faces chosen by Fontconfig. This file implements the
+// canvas and text half of the seam; the backends implement windows and the
+// message queue and hand out canvases made here.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "runtime/platform/platform.h"
+
+// Pixels are stored as 0x00RRGGBB words (the layout cairo and X11 take
+// directly), row by row from the top.
+struct PlatCanvas {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+  // Called after every operation that changed pixels, so that a window can
+  // ask its toolkit to show them. May be null.
+  void (*changed)(void* context) = nullptr;
+  void* changed_context = nullptr;
+};
+
+// Colour conversion between the seam's 0x00BBGGRR and the stored 0x00RRGGBB.
+constexpr std::uint32_t soft_pixel_from_color(PlatColor color) {
+  return ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+}
+constexpr PlatColor soft_color_from_pixel(std::uint32_t pixel) {
+  return ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
+}
+
+// A canvas of width x height black pixels (sizes below 0 count as 0).
+PlatCanvas* soft_canvas_create(int width, int height);
+void soft_canvas_destroy(PlatCanvas* canvas);
+
+// Changes the size; pixels that stay inside keep their value, new ones are
+// black.
+void soft_canvas_resize(PlatCanvas* canvas, int width, int height);
+
+// The pixel at (x, y) as 0x00BBGGRR; 0 outside the canvas.
+PlatColor soft_canvas_pixel(const PlatCanvas* canvas, int x, int y);
+
+// Tells the canvas's owner that pixels changed.
+void soft_canvas_touch(PlatCanvas* canvas);

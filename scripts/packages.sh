@@ -1,0 +1,40 @@
+# Installs the Debian packages a set-up script needs. Sourced by run.sh and
+# test.sh: ensure_packages pkg... installs what is missing (apt-get as root,
+# sudo otherwise) or names the exact command and exits 1.
+
+missing_packages() {
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || printf '%s ' "$pkg"
+  done
+}
+
+ensure_packages() {
+  local missing
+  missing=$(missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  echo "Installing missing packages: $missing"
+  local runner=""
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+      runner="sudo"
+    else
+      echo "These Debian packages are missing and cannot be installed without root:" >&2
+      echo "  apt-get install -y $missing" >&2
+      echo "Run that line as root (or with sudo), then run this script again." >&2
+      exit 1
+    fi
+  fi
+  # shellcheck disable=SC2086
+  if ! { $runner env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+         $runner env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing; }; then
+    echo "Installing the packages failed. The line to run is:" >&2
+    echo "  apt-get install -y $missing" >&2
+    exit 1
+  fi
+}
+
+# What building needs, for the program and for the tests.
+BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
+# What the desktop end-to-end tests need beside that.
+DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"

@@ -1,0 +1,93 @@
+#include "tests/support/test_support.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "runtime/log/log_window.h"
+#include "runtime/platform/headless/headless.h"
+#include "runtime/platform/soft/soft.h"
+#include "runtime/velko.h"
+#include "runtime/window/window.h"
+
+void start_runtime() {
+  VELKO_start(nullptr, nullptr, nullptr, PLAT_SW_SHOWNORMAL);
+}
+
+std::vector<std::string> log_lines() {
+  std::vector<std::string> lines;
+  if (log_first < 0)
+    return lines;
+  int i = log_first;
+  do {
+    lines.push_back(log_ring[i]);
+    i = (i + 1) % LOG_RING_SIZE;
+  } while (i != log_next);
+  return lines;
+}
+
+PlatColor surface_at(int x, int y) {
+  return soft_canvas_pixel(surface_dc, origin_x + x, origin_y - y);
+}
+
+ScopedTempDir::ScopedTempDir() {
+  previous_ = std::filesystem::current_path().string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "velko-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data()))
+    std::abort();
+  path_ = pattern;
+  std::filesystem::current_path(path_);
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+bool file_exists(const std::string& path) {
+  return std::filesystem::exists(path);
+}
+
+void write_file(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+}
+
+Event next_event() {
+  Event e;
+  char key = 0;
+  e.kind = VELKO_next_event(&e.x, &e.y, &key);
+  e.key = static_cast<unsigned char>(key);
+  e.time_ms = headless_now_ms();
+  return e;
+}
+
+std::vector<Event> events_until_quit(int limit) {
+  std::vector<Event> events;
+  while (static_cast<int>(events.size()) < limit) {
+    events.push_back(next_event());
+    if (events.back().kind == VELKO_QUIT)
+      break;
+  }
+  return events;
+}
+
+int client_x(int x) {
+  return origin_x + x;
+}
+int client_y(int y) {
+  return origin_y - y;
+}

@@ -1,0 +1,52 @@
+// Helpers shared by the test programs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "runtime/platform/platform.h"
+
+// Starts the runtime on the headless backend as a program entry would.
+void start_runtime();
+
+// The stored log lines, oldest first, exactly as stored (newlines included).
+std::vector<std::string> log_lines();
+
+// The surface pixel (0x00BBGGRR) at a runtime point, through the current origin.
+PlatColor surface_at(int x, int y);
+
+// A fresh empty directory made the current one for the object's lifetime.
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::string previous_;
+};
+
+// The whole content of a file; empty when it does not exist.
+std::string read_file(const std::string& path);
+bool file_exists(const std::string& path);
+void write_file(const std::string& path, const std::string& content);
+
+// One delivered event, with the virtual time at which it came.
+struct Event {
+  int kind = 0;
+  int x = 0;
+  int y = 0;
+  int key = 0;
+  long long time_ms = 0;
+};
+Event next_event();
+
+// Events until (and including) the first VELKO_QUIT, at most limit of them.
+std::vector<Event> events_until_quit(int limit = 1000);
+
+// Client pixel of a runtime point, through the current origin.
+int client_x(int x);
+int client_y(int y);
