@@ -1,0 +1,179 @@
+// Font metrics, extents and the sharing of fonts of one size.
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "tests/soft/text_support.h"
+
+namespace {
+
+PlatTextMetrics metrics_of(PlatCanvas* canvas, PlatFont* font) {
+  PlatTextMetrics m;
+  plat_text_metrics(canvas, font, &m);
+  return m;
+}
+
+// The family Fontconfig substitutes for the application font's name, from a
+// configuration of its own that is dropped again.
+std::string substituted_family() {
+  std::string family;
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config)
+    return family;
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("VELKO-font"));
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
+    FcChar8* name = nullptr;
+    if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch) {
+      family = reinterpret_cast<const char*>(name);
+    }
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  FcConfigDestroy(config);
+  return family;
+}
+
+bool same(const PlatTextMetrics& a, const PlatTextMetrics& b) {
+  return a.height == b.height && a.ascent == b.ascent && a.external_leading == b.external_leading;
+}
+
+}  // namespace
+
+TEST(TextMetrics, ApplicationFontCellIsTallerThanItsEmAndGrowsWithIt) {
+  CanvasPtr canvas(soft_canvas_create(8, 8));
+  int previous = 0;
+  for (int size : {6, 12, 16, 40, 127}) {
+    FontPtr font(plat_create_font(size));
+    const PlatTextMetrics m = metrics_of(canvas.get(), font.get());
+    // The default sans face's Windows ascent and descent span more than its em.
+    EXPECT_GT(m.height, size) << size;
+    EXPECT_LT(m.height, 2 * size + 2) << size;
+    EXPECT_GT(m.ascent, 0) << size;
+    EXPECT_LT(m.ascent, m.height) << size;
+    EXPECT_GE(m.external_leading, 0) << size;
+    EXPECT_GT(m.height, previous) << size;
+    previous = m.height;
+  }
+}
+
+TEST(TextMetrics, DejaVuSansAtSixteenPixelsHasTheWindowsCell) {
+  // usWinAscent 1901 and usWinDescent 483 of 2048 units give 15 + 4 rows;
+  // its line gap of 0 leaves no external leading.
+  if (substituted_family() != "DejaVu Sans")
+    GTEST_SKIP() << "default sans face is not DejaVu Sans";
+  CanvasPtr canvas(soft_canvas_create(8, 8));
+  FontPtr font(plat_create_font(16));
+  const PlatTextMetrics m = metrics_of(canvas.get(), font.get());
+  EXPECT_EQ(m.ascent, 15);
+  EXPECT_EQ(m.height, 19);
+  EXPECT_EQ(m.external_leading, 0);
+}
+
+TEST(TextMetrics, DefaultAndAbsurdHeightsGiveUsableFonts) {
+  CanvasPtr canvas(soft_canvas_create(8, 8));
+  FontPtr by_default(plat_create_font(0));
+  FontPtr sixteen(plat_create_font(16));
+  FontPtr twelve(plat_create_font(12));
+  EXPECT_TRUE(
+      same(metrics_of(canvas.get(), by_default.get()), metrics_of(canvas.get(), sixteen.get())));
+  EXPECT_FALSE(
+      same(metrics_of(canvas.get(), by_default.get()), metrics_of(canvas.get(), twelve.get())));
+
+  // A negative height asks for the same em height.
+  FontPtr minus(plat_create_font(-20));
+  FontPtr plus(plat_create_font(20));
+  EXPECT_TRUE(same(metrics_of(canvas.get(), minus.get()), metrics_of(canvas.get(), plus.get())));
+
+  for (int size : {INT_MIN, INT_MAX, 1 << 20}) {
+    FontPtr font(plat_create_font(size));
+    const PlatTextMetrics m = metrics_of(canvas.get(), font.get());
+    EXPECT_GT(m.height, 0) << size;
+    EXPECT_LT(m.height, 1000) << size;
+    EXPECT_GT(extent_width(canvas.get(), font.get(), "W"), 0) << size;
+  }
+}
+
+TEST(TextMetrics, FixedFontIsOneStockFontOfFixedPitch) {
+  CanvasPtr canvas(soft_canvas_create(8, 8));
+  PlatFont* fixed = plat_fixed_font();
+  ASSERT_NE(fixed, nullptr);
+  EXPECT_EQ(plat_fixed_font(), fixed);
+  plat_delete_font(fixed);  // the stock font survives this
+  EXPECT_EQ(plat_fixed_font(), fixed);
+
+  const PlatTextMetrics m = metrics_of(canvas.get(), fixed);
+  EXPECT_GT(m.height, 12);  // a 12-pixel em plus the face's ascent and descent beyond it
+  EXPECT_LT(m.height, 26);
+  EXPECT_GE(m.external_leading, 0);
+  EXPECT_GT(m.height + m.external_leading, 12);
+
+  const int one = extent_width(canvas.get(), fixed, "i");
+  EXPECT_GT(one, 0);
+  EXPECT_EQ(extent_width(canvas.get(), fixed, "W"), one);
+  EXPECT_EQ(extent_width(canvas.get(), fixed, "iiWW.."), 6 * one);
+
+  // The application font of the same em height is another face.
+  FontPtr sans(plat_create_font(12));
+  EXPECT_NE(extent_width(canvas.get(), sans.get(), "i"),
+            extent_width(canvas.get(), sans.get(), "W"));
+}
+
+TEST(TextExtent, WidthAddsUpAdvancesAndHeightIsTheCell) {
+  CanvasPtr canvas(soft_canvas_create(8, 8));
+  FontPtr font(plat_create_font(20));
+  const PlatTextMetrics m = metrics_of(canvas.get(), font.get());
+
+  const int a = extent_width(canvas.get(), font.get(), "a");
+  const int ab = extent_width(canvas.get(), font.get(), "ab");
+  const int abc = extent_width(canvas.get(), font.get(), "abc");
+  EXPECT_GT(a, 0);
+  EXPECT_GT(ab, a);
+  EXPECT_GT(abc, ab);
+  EXPECT_EQ(ab, a + extent_width(canvas.get(), font.get(), "b"));
+  // Newlines are measured as characters like any other.
+  EXPECT_EQ(extent_width(canvas.get(), font.get(), "a\nb"),
+            ab + extent_width(canvas.get(), font.get(), "\n"));
+
+  for (const std::string text : {"", "x", "gjpqy", "\xC5\xC9", "a\nb\n"}) {
+    int width = -1;
+    int height = -1;
+    plat_text_extent(canvas.get(), font.get(), text.data(), static_cast<int>(text.size()), &width,
+                     &height);
+    EXPECT_EQ(height, m.height) << text;
+  }
+
+  // Only the first count characters count; a count below 0 is none.
+  int width = -1;
+  int height = -1;
+  plat_text_extent(canvas.get(), font.get(), "abc", 1, &width, &height);
+  EXPECT_EQ(width, a);
+  plat_text_extent(canvas.get(), font.get(), "abc", -5, &width, &height);
+  EXPECT_EQ(width, 0);
+  EXPECT_EQ(height, m.height);
+}
+
+TEST(TextFonts, FontsOfOneSizeAgreeAndOutliveEachOther) {
+  CanvasPtr canvas(soft_canvas_create(8, 8));
+  PlatFont* first = plat_create_font(24);
+  FontPtr second(plat_create_font(24));
+  ASSERT_NE(first, second.get());
+  EXPECT_TRUE(same(metrics_of(canvas.get(), first), metrics_of(canvas.get(), second.get())));
+  const std::string text = "Scoop 3";
+  const int width = extent_width(canvas.get(), first, text);
+  EXPECT_EQ(extent_width(canvas.get(), second.get(), text), width);
+
+  CanvasPtr by_first = filled_canvas(120, 40, 0xFFFFFF);
+  draw(by_first.get(), first, 2, 2, text, 0x0000FF);
+  plat_delete_font(first);
+
+  // The survivor still draws, from the same glyphs.
+  CanvasPtr by_second = filled_canvas(120, 40, 0xFFFFFF);
+  draw(by_second.get(), second.get(), 2, 2, text, 0x0000FF);
+  EXPECT_FALSE(changed_box(by_second.get(), 0xFFFFFF).empty());
+  EXPECT_EQ(by_first->pixels, by_second->pixels);
+}
