@@ -1,5 +1,7 @@
 // The event source: VELKO_next_event with its message pump, the capture
 // branches of the graphics window, and the run-mode requests.
+#include <climits>
+
 #include "runtime/velko.h"
 #include "runtime/window/run_control.h"
 #include "runtime/window/run_menu.h"
@@ -37,6 +39,11 @@ bool only_a_message_can_help() {
 
 void record_event() {
   if (pending_kind == VELKO_PERIODIC) {
+    // A run too long for the counter is written out and a new one begun.
+    if (periodic_run == INT_MAX) {
+      script_write_event(VELKO_PERIODIC, 0, 0, 0);
+      periodic_run = 0;
+    }
     ++periodic_run;
     return;
   }

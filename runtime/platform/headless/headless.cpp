@@ -29,6 +29,11 @@ struct PlatWindow {
   PlatCanvas* canvas = nullptr;
   int paint_count = 0;
   int menu_bar_draws = 0;
+
+  PlatWindow() = default;
+  PlatWindow(const PlatWindow&) = delete;
+  PlatWindow& operator=(const PlatWindow&) = delete;
+  ~PlatWindow() { soft_canvas_destroy(canvas); }
 };
 
 namespace {
