@@ -1,6 +1,6 @@
 // Runs the designer on the headless backend with a fixed series of clicks and
 // writes what the graphics window then shows to a PNG file (by default
-// docs/screenshot.png): three scoops, toppings of every shape in a few
+// cone.png in the current directory): three scoops, toppings of every shape in a few
 // colours, the selected one moved.
 //
 //   velko-cone-picture [output.png]
@@ -80,7 +80,7 @@ void schedule_clicks() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* path = argc > 1 ? argv[1] : "docs/screenshot.png";
+  const char* path = argc > 1 ? argv[1] : "cone.png";
   schedule_clicks();
 
   int written = -1;  // -1: the run ended before the picture was taken

@@ -1,0 +1,107 @@
+// Helpers for the desktop tests: a private X server, child processes, the
+// window system's command-line tools (xdotool, ImageMagick) and captures.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Starts Xvfb on a free display number and points DISPLAY at it; stops it
+// when the object goes. An empty display() means it could not be started,
+// and error() says why.
+class PrivateDisplay {
+ public:
+  PrivateDisplay();
+  ~PrivateDisplay();
+  PrivateDisplay(const PrivateDisplay&) = delete;
+  PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+  const std::string& display() const { return display_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+  std::string error_;
+};
+
+// The main of the desktop test programs: one private display for the process
+// (each ctest case runs in a process of its own), then the tests.
+int desktop_test_main(int argc, char** argv);
+
+struct CommandResult {
+  int status = -1;  // exit status, or -1 when it did not exit normally
+  std::string out;  // standard output
+};
+
+// Runs a program (searched in PATH) and waits for it.
+CommandResult run_command(const std::vector<std::string>& args);
+
+// A program running in the background in a directory of its own, with its
+// standard output and error in files there.
+class Child {
+ public:
+  // env_changes: "NAME=value" sets, "NAME" alone unsets.
+  Child(const std::string& program, const std::string& directory,
+        const std::vector<std::string>& env_changes = {});
+  ~Child();  // kills the program if it still runs
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  // Waits for the exit; the exit status, or -1 on timeout or a signal.
+  int wait_exit(int timeout_ms);
+  bool running();
+  pid_t pid() const { return pid_; }
+  std::string stderr_text() const;
+
+ private:
+  pid_t pid_ = -1;
+  bool reaped_ = false;
+  int status_ = -1;
+  std::string directory_;
+};
+
+// A fresh empty directory, removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string read_text(const std::string& path);
+void write_text(const std::string& path, const std::string& text);
+
+// Milliseconds on a monotonic clock.
+std::int64_t now_ms();
+void sleep_ms(int ms);
+
+// The X window id of the visible top-level window with exactly this title,
+// found with xdotool; 0 when none appears within the timeout.
+unsigned long find_window(const std::string& title, int timeout_ms);
+
+// A captured picture in 8-bit RGB.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+  bool empty() const { return width == 0 || height == 0; }
+  // The pixel as 0x00BBGGRR (the runtime's colour words); 0xFFFFFFFF outside.
+  std::uint32_t at(int x, int y) const;
+};
+
+// Captures a window (0: the whole screen) with ImageMagick's import.
+Image capture(unsigned long window);
+
+// Writes the picture as a PNG (through ImageMagick); answers the path.
+std::string save_png(const Image& image, const std::string& path);
+
+// Sends the window the WM_DELETE_WINDOW request a window manager's close box
+// sends. Answers false when the display cannot be opened.
+bool send_close_request(unsigned long window);
