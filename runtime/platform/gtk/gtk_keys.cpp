@@ -145,21 +145,6 @@ unsigned gb_char_from_keyval(unsigned keyval, unsigned vk, bool ctrl) {
   return code;
 }
 
-unsigned gb_char_from_vk(unsigned vk, bool shift, bool ctrl) {
-  if (vk >= 'A' && vk <= 'Z') {
-    if (ctrl)
-      return vk - 'A' + 1;
-    return shift ? vk : vk - 'A' + 'a';
-  }
-  if (vk >= '0' && vk <= '9') {
-    if (ctrl)
-      return 0;
-    static const char shifted[] = ")!@#$%^&*(";
-    return shift ? static_cast<unsigned char>(shifted[vk - '0']) : vk;
-  }
-  return gb_char_from_keyval(0, vk, ctrl);
-}
-
 bool gb_is_system_key(unsigned keyval, bool alt, bool ctrl) {
   switch (keyval) {
     case GDK_KEY_Alt_L:

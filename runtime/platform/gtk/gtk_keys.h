@@ -13,10 +13,6 @@ unsigned gb_vk_from_keyval(unsigned keyval);
 // and Ctrl with [ \ ] ^ _ gives 27..31; characters beyond 8 bits give none.
 unsigned gb_char_from_keyval(unsigned keyval, unsigned vk, bool ctrl);
 
-// The character of a key by its virtual-key code alone, on a US layout, for
-// key messages that did not come from the keyboard.
-unsigned gb_char_from_vk(unsigned vk, bool shift, bool ctrl);
-
 // Keys that belong to the window system rather than to the runtime: Alt and
 // Alt combinations (menu mnemonics, window-manager keys) and F10 (the menu
 // bar), which Windows sends as system keys. No key message is made for them.

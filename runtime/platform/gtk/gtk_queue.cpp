@@ -9,6 +9,7 @@
 
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/gtk/gtk_keys.h"
+#include "runtime/platform/soft/keyboard.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ void plat_translate_message(const PlatMessage* message) {
   const unsigned character =
       levels.known
           ? gb_char_from_keyval(q.shift_down ? levels.shifted : levels.plain, vk, q.ctrl_down)
-          : gb_char_from_vk(vk, q.shift_down, q.ctrl_down);
+          : soft_char_from_key(vk, q.shift_down, q.ctrl_down);
   if (character)
     plat_post_message(message->window, PLAT_MSG_CHAR, character, message->lparam);
 }

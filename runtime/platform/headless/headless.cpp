@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "runtime/platform/soft/keyboard.h"
 #include "runtime/platform/soft/soft.h"
 
 struct PlatMenu {
@@ -175,36 +176,6 @@ HeadlessMenuItem* find_item(PlatMenu* menu, unsigned id) {
   return nullptr;
 }
 
-// The character a key makes on a US keyboard, as Windows translates it; 0 for
-// none.
-unsigned character_for(unsigned key, bool shift, bool ctrl) {
-  if (key >= 'A' && key <= 'Z') {
-    if (ctrl)
-      return key - 'A' + 1;
-    return shift ? key : key - 'A' + 'a';
-  }
-  if (key >= '0' && key <= '9') {
-    if (ctrl)
-      return 0;
-    static const char shifted[] = ")!@#$%^&*(";
-    return shift ? static_cast<unsigned char>(shifted[key - '0']) : key;
-  }
-  switch (key) {
-    case PLAT_VK_BACK:
-      return ctrl ? 127 : 8;
-    case PLAT_VK_TAB:
-      return ctrl ? 0 : 9;
-    case PLAT_VK_RETURN:
-      return ctrl ? 10 : 13;
-    case PLAT_VK_ESCAPE:
-      return 27;
-    case PLAT_VK_SPACE:
-      return 32;
-    default:
-      return 0;
-  }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -332,7 +303,7 @@ void plat_translate_message(const PlatMessage* message) {
     return;
   const auto& hl = state();
   const unsigned character =
-      character_for(static_cast<unsigned>(message->wparam), hl.shift_down, hl.ctrl_down);
+      soft_char_from_key(static_cast<unsigned>(message->wparam), hl.shift_down, hl.ctrl_down);
   // The character comes next, before any input queued after its key (posted
   // messages come before input on Windows too).
   if (character && alive(message->window)) {
