@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/soft/keyboard.h"
 
 namespace {
 
@@ -100,17 +101,14 @@ unsigned gb_vk_from_keyval(unsigned keyval) {
 }
 
 unsigned gb_char_from_keyval(unsigned keyval, unsigned vk, bool ctrl) {
+  // Keys whose character does not depend on the layout.
   switch (vk) {
     case PLAT_VK_BACK:
-      return ctrl ? 127 : 8;
     case PLAT_VK_TAB:
-      return ctrl ? 0 : 9;
     case PLAT_VK_RETURN:
-      return ctrl ? 10 : 13;
     case PLAT_VK_ESCAPE:
-      return 27;
     case PLAT_VK_SPACE:
-      return 32;
+      return soft_char_from_key(vk, false, ctrl);
     default:
       break;
   }
