@@ -1,8 +1,9 @@
 // Software canvases shared by the headless and gtk backends: 32-bit pixel
 // buffers, the rasteriser that follows the Windows drawing rules, and text
-// through FreeType with faces chosen by Fontconfig. This file implements the
-// canvas and text half of the seam; the backends implement windows and the
-// message queue and hand out canvases made here.
+// through FreeType with faces chosen by Fontconfig. The soft_* functions below
+// with the names of seam operations are the canvas and text half of those
+// backends' tables; the backends implement windows and the message queue and
+// hand out canvases made here.
 #pragma once
 
 #include <cstdint>
@@ -43,3 +44,36 @@ PlatColor soft_canvas_pixel(const PlatCanvas* canvas, int x, int y);
 
 // Tells the canvas's owner that pixels changed.
 void soft_canvas_touch(PlatCanvas* canvas);
+
+// ---------------------------------------------------------------------------
+// The canvas and text operations of the seam, as the two backends' tables
+// take them (see platform.h for what each does).
+
+PlatCanvas* soft_create_surface(PlatCanvas* compatible, int width, int height);
+void soft_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height, const PlatCanvas* src,
+               int src_x, int src_y);
+void soft_scroll(PlatCanvas* canvas, int dy);
+void soft_fill_rect(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+                    std::int64_t bottom, PlatColor color);
+void soft_rectangle(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+                    std::int64_t bottom, const PlatPen& pen, const PlatBrush& brush);
+void soft_ellipse(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+                  std::int64_t bottom, const PlatPen& pen, const PlatBrush& brush);
+void soft_polygon(PlatCanvas* canvas, const PlatPoint* points, int count, const PlatPen& pen,
+                  const PlatBrush& brush);
+void soft_line(PlatCanvas* canvas, PlatPoint from, PlatPoint to, const PlatPen& pen);
+void soft_set_pixel(PlatCanvas* canvas, std::int64_t x, std::int64_t y, PlatColor color);
+
+PlatFont* soft_fixed_font();
+PlatFont* soft_create_font(int char_height);
+void soft_delete_font(PlatFont* font);
+void soft_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metrics);
+void soft_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int count, int* width,
+                      int* height);
+void soft_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int64_t y,
+                   const char* text, int count, PlatColor text_color, bool opaque,
+                   PlatColor background);
+
+// Says on standard error, after the program's name, why the program cannot go
+// on, and ends the process with status 1.
+[[noreturn]] void soft_fail(const char* message);

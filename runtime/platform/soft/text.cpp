@@ -384,7 +384,7 @@ bool draw_glyph(PlatCanvas* canvas, const Glyph& g, std::int64_t left, std::int6
 
 }  // namespace
 
-PlatFont* plat_fixed_font() {
+PlatFont* soft_fixed_font() {
   static PlatFont fixed;
   if (!fixed.entry) {
     start_text();
@@ -394,19 +394,19 @@ PlatFont* plat_fixed_font() {
   return &fixed;
 }
 
-PlatFont* plat_create_font(int char_height) {
+PlatFont* soft_create_font(int char_height) {
   start_text();
   auto* font = new PlatFont;
   font->entry = find_size(state().sans, clamp_pixels(char_height));
   return font;
 }
 
-void plat_delete_font(PlatFont* font) {
+void soft_delete_font(PlatFont* font) {
   if (font && !font->stock)
     delete font;
 }
 
-void plat_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metrics) {
+void soft_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metrics) {
   if (!metrics)
     return;
   *metrics = PlatTextMetrics{};
@@ -415,7 +415,7 @@ void plat_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metr
   *metrics = font->entry->metrics;
 }
 
-void plat_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int count, int* width,
+void soft_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int count, int* width,
                       int* height) {
   int w = 0;
   int h = 0;
@@ -431,7 +431,7 @@ void plat_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int 
     *height = h;
 }
 
-void plat_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int64_t y,
+void soft_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int64_t y,
                    const char* text, int count, PlatColor text_color, bool opaque,
                    PlatColor background) {
   if (!canvas || !font || !text || count <= 0)
