@@ -58,6 +58,7 @@ int VELKO_log(const char* format, ...) {
   if (formatted < 0)
     buffer[0] = '\0';
   store_line(buffer, length);
+  plat_note_log_line(buffer);
   draw_log_line(buffer);
   return static_cast<int>(length);
 }

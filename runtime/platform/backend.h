@@ -18,6 +18,8 @@ struct PlatBackend {
   const char* (*open)() = nullptr;
   void (*close)() = nullptr;  // optional
   void (*fail)(const char* message) = nullptr;
+  decltype(&plat_note_event) note_event = nullptr;        // optional
+  decltype(&plat_note_log_line) note_log_line = nullptr;  // optional
 
   decltype(&plat_register_class) register_class = nullptr;
   decltype(&plat_create_window) create_window = nullptr;

@@ -76,6 +76,16 @@ void plat_fail(const char* message) {
   std::exit(1);  // a backend's fail ends the process; this is only a backstop
 }
 
+void plat_note_event(int kind, int x, int y, int key) {
+  if (active->note_event)
+    active->note_event(kind, x, y, key);
+}
+
+void plat_note_log_line(const char* text) {
+  if (active->note_log_line)
+    active->note_log_line(text ? text : "");
+}
+
 void plat_register_class(const PlatClass* window_class) {
   active->register_class(window_class);
 }

@@ -51,6 +51,13 @@ const char* plat_backend_name();
 // status 1.
 [[noreturn]] void plat_fail(const char* message);
 
+// What the program was given and what it said, for a backend that keeps a
+// transcript of the run (headless under velko-check); the others ignore it.
+// An event delivered to the program, of VELKO_next_event's kinds.
+void plat_note_event(int kind, int x, int y, int key);
+// A line written to the log window, as stored.
+void plat_note_log_line(const char* text);
+
 // ---------------------------------------------------------------------------
 // Messages
 

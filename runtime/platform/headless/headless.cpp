@@ -9,6 +9,7 @@
 #include <deque>
 
 #include "runtime/platform/backend.h"
+#include "runtime/platform/headless/check.h"
 #include "runtime/platform/soft/keyboard.h"
 #include "runtime/platform/soft/menus.h"
 #include "runtime/platform/soft/soft.h"
@@ -103,8 +104,36 @@ bool message_ready() {
 // ---------------------------------------------------------------------------
 // The backend
 
+PlatWindow* first_window() {
+  const auto& windows = soft_windows();
+  return windows.empty() ? nullptr : windows.front();
+}
+
+// Everything lives in memory; only a run under velko-check has something to
+// open: its transcript, and the playback of its script, which begins as the
+// user would begin it, with Ctrl+P, before the program's first event.
+// The graphics window's client area, as the user last saw it.
+const PlatCanvas* shown_canvas() {
+  PlatWindow* window = first_window();
+  return window ? window->canvas : nullptr;
+}
+
 const char* open_backend() {
-  return nullptr;  // nothing to open: everything lives in memory
+  if (const char* why = check_open(shown_canvas))
+    return why;
+  if (check_active())
+    headless_at(0, [] { headless_ctrl_press('P', first_window()); });
+  return nullptr;
+}
+
+void close_backend() {
+  check_finish("finish", shown_canvas());
+}
+
+PlatCanvas* create_surface(PlatCanvas* compatible, int width, int height) {
+  PlatCanvas* surface = soft_create_surface(compatible, width, height);
+  check_note_surface(surface);
+  return surface;
 }
 
 // ---------------------------------------------------------------------------
@@ -218,11 +247,6 @@ PlatResult dispatch_message(const PlatMessage* message) {
   return soft_send(message->window, message->kind, message->wparam, message->lparam);
 }
 
-PlatWindow* first_window() {
-  const auto& windows = soft_windows();
-  return windows.empty() ? nullptr : windows.front();
-}
-
 void wait_message() {
   auto& hl = state();
   ++hl.waits;
@@ -233,12 +257,17 @@ void wait_message() {
     for (const auto& s : hl.schedule)
       next = std::min(next, s.time);
     if (hl.schedule.empty() && hl.auto_close && soft_alive(first_window())) {
+      check_note_closed_by_checker();
       post_message(first_window(), PLAT_MSG_CLOSE, 0, 0);
       continue;
     }
     if (next == INT64_MAX) {
-      // Nothing can ever arrive: end the run instead of hanging.
-      std::fputs("headless: nothing can happen any more; posting quit\n", stderr);
+      // Nothing can ever arrive: end the run instead of hanging. A program
+      // that goes on asking is told once.
+      static bool told = false;
+      if (!told)
+        std::fputs("headless: nothing can happen any more; posting quit\n", stderr);
+      told = true;
       post_quit(0);
       continue;
     }
@@ -302,7 +331,10 @@ void check_menu_item(PlatMenu* menu, unsigned id, bool checked) {
 const PlatBackend headless_backend = {
     .name = "headless",
     .open = open_backend,
+    .close = close_backend,
     .fail = soft_fail,
+    .note_event = check_note_event,
+    .note_log_line = check_note_log_line,
     .register_class = soft_register_class,
     .create_window = create_window,
     .show_window = show_window,
@@ -328,7 +360,7 @@ const PlatBackend headless_backend = {
     .check_menu_item = check_menu_item,
     .get_canvas = soft_get_canvas,
     .release_canvas = soft_release_canvas,
-    .create_surface = soft_create_surface,
+    .create_surface = create_surface,
     .blit = soft_blit,
     .scroll = soft_scroll,
     .fill_rect = soft_fill_rect,
