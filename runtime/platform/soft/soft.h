@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "runtime/platform/platform.h"
@@ -43,3 +44,12 @@ PlatColor soft_canvas_pixel(const PlatCanvas* canvas, int x, int y);
 
 // Tells the canvas's owner that pixels changed.
 void soft_canvas_touch(PlatCanvas* canvas);
+
+// The face text is drawn in: the fixed-pitch one or the application one,
+// by family name and font file, both empty when no font was found. Looks
+// the faces up if no text has been used yet.
+struct SoftFace {
+  std::string family;
+  std::string file;
+};
+SoftFace soft_text_face(bool fixed);
