@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "runtime/platform/platform.h"
@@ -77,3 +78,12 @@ void soft_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int6
 // Says on standard error, after the program's name, why the program cannot go
 // on, and ends the process with status 1.
 [[noreturn]] void soft_fail(const char* message);
+
+// The face text is drawn in: the fixed-pitch one or the application one,
+// by family name and font file, both empty when no font was found. Looks
+// the faces up if no text has been used yet.
+struct SoftFace {
+  std::string family;
+  std::string file;
+};
+SoftFace soft_text_face(bool fixed);
