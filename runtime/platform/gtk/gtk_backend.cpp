@@ -4,7 +4,7 @@
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/soft/soft.h"
 
-const PlatBackend gtk_backend = {
+constinit const PlatBackend gtk_backend = soft_with_canvases({
     .name = "gtk",
     .open = gb_open_display,
     .fail = soft_fail,
@@ -33,19 +33,4 @@ const PlatBackend gtk_backend = {
     .check_menu_item = gb_check_menu_item,
     .get_canvas = soft_get_canvas,
     .release_canvas = soft_release_canvas,
-    .create_surface = soft_create_surface,
-    .blit = soft_blit,
-    .scroll = soft_scroll,
-    .fill_rect = soft_fill_rect,
-    .rectangle = soft_rectangle,
-    .ellipse = soft_ellipse,
-    .polygon = soft_polygon,
-    .line = soft_line,
-    .set_pixel = soft_set_pixel,
-    .fixed_font = soft_fixed_font,
-    .create_font = soft_create_font,
-    .delete_font = soft_delete_font,
-    .text_metrics = soft_text_metrics,
-    .text_extent = soft_text_extent,
-    .text_out = soft_text_out,
-};
+});

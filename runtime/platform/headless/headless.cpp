@@ -328,7 +328,7 @@ void check_menu_item(PlatMenu* menu, unsigned id, bool checked) {
 
 }  // namespace
 
-const PlatBackend headless_backend = {
+constinit const PlatBackend headless_backend = soft_with_canvases({
     .name = "headless",
     .open = open_backend,
     .close = close_backend,
@@ -361,21 +361,7 @@ const PlatBackend headless_backend = {
     .get_canvas = soft_get_canvas,
     .release_canvas = soft_release_canvas,
     .create_surface = create_surface,
-    .blit = soft_blit,
-    .scroll = soft_scroll,
-    .fill_rect = soft_fill_rect,
-    .rectangle = soft_rectangle,
-    .ellipse = soft_ellipse,
-    .polygon = soft_polygon,
-    .line = soft_line,
-    .set_pixel = soft_set_pixel,
-    .fixed_font = soft_fixed_font,
-    .create_font = soft_create_font,
-    .delete_font = soft_delete_font,
-    .text_metrics = soft_text_metrics,
-    .text_extent = soft_text_extent,
-    .text_out = soft_text_out,
-};
+});
 
 // ---------------------------------------------------------------------------
 // Control interface

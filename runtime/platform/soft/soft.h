@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/backend.h"
 #include "runtime/platform/platform.h"
 
 // Pixels are stored as 0x00RRGGBB words (the layout cairo and X11 take
@@ -78,6 +79,27 @@ void soft_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int6
 // Says on standard error, after the program's name, why the program cannot go
 // on, and ends the process with status 1.
 [[noreturn]] void soft_fail(const char* message);
+
+// A backend's table with the canvas and text entries filled in from here, as
+// headless and gtk both take them.
+constexpr PlatBackend soft_with_canvases(PlatBackend backend) {
+  backend.create_surface = backend.create_surface ? backend.create_surface : soft_create_surface;
+  backend.blit = soft_blit;
+  backend.scroll = soft_scroll;
+  backend.fill_rect = soft_fill_rect;
+  backend.rectangle = soft_rectangle;
+  backend.ellipse = soft_ellipse;
+  backend.polygon = soft_polygon;
+  backend.line = soft_line;
+  backend.set_pixel = soft_set_pixel;
+  backend.fixed_font = soft_fixed_font;
+  backend.create_font = soft_create_font;
+  backend.delete_font = soft_delete_font;
+  backend.text_metrics = soft_text_metrics;
+  backend.text_extent = soft_text_extent;
+  backend.text_out = soft_text_out;
+  return backend;
+}
 
 // The face text is drawn in: the fixed-pitch one or the application one,
 // by family name and font file, both empty when no font was found. Looks
