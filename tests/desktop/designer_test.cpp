@@ -53,28 +53,14 @@ class Designer : public testing::Test {
         << "the designer's scene did not appear";
   }
 
-  // Finds the panel outline's top-left corner in the last capture: a black
-  // row of exactly 111 pixels (x -295..-185) whose left end starts a black
-  // column of 176 pixels (y 245..70).
+  // The panel outline's top-left corner in the last capture is client pixel (2, 3).
   bool measure_client() {
-    const auto black = [this](int x, int y) { return shot.at(x, y) == palette_rgb[BLACK]; };
-    for (int y = 0; y < shot.height; ++y) {
-      for (int x = 0; x + 111 <= shot.width; ++x) {
-        if (!black(x, y) || black(x - 1, y) || black(x + 111, y))
-          continue;
-        bool outline = true;
-        for (int i = 0; outline && i < 111; ++i)
-          outline = black(x + i, y);
-        for (int i = 0; outline && i < 176; ++i)
-          outline = black(x, y + i);
-        if (!outline)
-          continue;
-        client_x = x - 2;
-        client_y = y - 3;
-        return true;
-      }
-    }
-    return false;
+    int x = 0, y = 0;
+    if (!find_panel_corner(shot, &x, &y))
+      return false;
+    client_x = x - 2;
+    client_y = y - 3;
+    return true;
   }
 
   // Captures until the check holds or the time is up.

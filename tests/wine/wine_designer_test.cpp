@@ -1,0 +1,416 @@
+// End-to-end scenarios of the Windows program: velko-cone.exe under Wine on a
+// private X server, driven with xdotool and checked on captures of its window
+// and on VELKO.SCR, as the Linux program's scenarios are. Beside those, what
+// is the Windows program's own: the script file is a text stream, so each of
+// its lines ends in CR LF on disk; a script as Linux writes it (LF alone)
+// plays here, and one written here plays in the Linux program.
+//
+// Where the client area lies inside the capture is measured: the capture of
+// a Wine window holds the menu bar and the client area (the caption and the
+// frame are left to a window manager, and there is none), so the client area
+// reaches the capture's right and bottom edges, and its centre, the runtime
+// origin, is found from the panel's outline at the runtime point (-295, 245).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+#include "runtime/draw/palette.h"
+#include "tests/desktop/desktop_support.h"
+
+namespace {
+
+std::string hex(std::uint32_t color) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%06X", color);
+  return text;
+}
+
+std::vector<std::string> windows_program() {
+  return {"wine", VELKO_CONE_EXE};
+}
+
+// Ends every Wine process of the prefix, so the next scenario starts with a
+// fresh desktop on its own X server.
+void end_wine() {
+  run_command({"wineserver", "-k"});
+  run_command({"wineserver", "-w"});
+}
+
+class WineDesigner : public testing::Test {
+ protected:
+  void TearDown() override {
+    if (HasFailure()) {
+      if (shot.empty() && window != 0)
+        shot = capture(window);
+      if (!shot.empty()) {
+        std::filesystem::create_directories(VELKO_ARTIFACT_DIR);
+        const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        const std::string path =
+            save_png(shot, std::string(VELKO_ARTIFACT_DIR) + "/wine-" + name + ".png");
+        std::printf("screenshot of the failing scenario kept in %s\n", path.c_str());
+      }
+      if (app)
+        std::printf("the program's standard error: %s\n", app->stderr_text().c_str());
+    }
+    app.reset();
+    end_wine();
+  }
+
+  // Starts a designer and waits for its first scene.
+  void start(const std::vector<std::string>& command = windows_program()) {
+    app = std::make_unique<Child>(command, dir.path());
+    window = find_window("VELKO Graphics", 20000);
+    ASSERT_NE(window, 0u) << "no window; stderr: " << app->stderr_text();
+    ASSERT_TRUE(wait_until([this] { return measure_client(); }, 10000))
+        << "the designer's scene did not appear";
+  }
+
+  // The origin from the panel, then the client area's left and top edges as
+  // the ones that put the origin at the centre of the area between them and
+  // the capture's right and bottom edges.
+  bool measure_client() {
+    int corner_x = 0, corner_y = 0;
+    if (!find_panel_corner(shot, &corner_x, &corner_y))
+      return false;
+    origin_x = corner_x + 295;
+    origin_y = corner_y + 245;
+    client_x = -1;
+    for (int x = 0; x <= origin_x && client_x < 0; ++x) {
+      if (origin_x - x == (shot.width - x) / 2)
+        client_x = x;
+    }
+    client_y = -1;
+    for (int y = 0; y <= origin_y && client_y < 0; ++y) {
+      if (origin_y - y == (shot.height - y) / 2)
+        client_y = y;
+    }
+    return client_x >= 0 && client_y >= 0;
+  }
+
+  // Captures until the check holds or the time is up.
+  bool wait_until(const std::function<bool()>& check, int timeout_ms = 5000) {
+    const std::int64_t deadline = now_ms() + timeout_ms;
+    do {
+      shot = capture(window);
+      if (!shot.empty() && check())
+        return true;
+      sleep_ms(50);
+    } while (now_ms() < deadline);
+    return false;
+  }
+
+  int image_x(int x) const { return origin_x + x; }
+  int image_y(int y) const { return origin_y - y; }
+  std::uint32_t at(int x, int y) const { return shot.at(image_x(x), image_y(y)); }
+  bool is(int x, int y, int color) const { return at(x, y) == palette_rgb[color]; }
+
+  int count_in(int color, int left, int bottom, int right, int top) const {
+    int n = 0;
+    for (int y = bottom; y <= top; ++y) {
+      for (int x = left; x <= right; ++x)
+        n += is(x, y, color);
+    }
+    return n;
+  }
+  int status_pixels(int color) const { return count_in(color, -130, -245, 290, -205); }
+
+  void expect_color(int x, int y, int color, int timeout_ms = 5000) {
+    EXPECT_TRUE(wait_until([&] { return is(x, y, color); }, timeout_ms))
+        << "at (" << x << ", " << y << ") wanted " << hex(palette_rgb[color]) << ", got "
+        << hex(at(x, y));
+  }
+
+  void click(int x, int y, int repeat = 1) {
+    run_command({"xdotool", "mousemove", "--window", std::to_string(window),
+                 std::to_string(image_x(x)), std::to_string(image_y(y)), "click", "--repeat",
+                 std::to_string(repeat), "--delay", "60", "1"});
+  }
+
+  void keys(const std::vector<std::string>& names) {
+    run_command({"xdotool", "windowfocus", "--sync", std::to_string(window)});
+    std::vector<std::string> args{"xdotool", "key", "--delay", "30"};
+    args.insert(args.end(), names.begin(), names.end());
+    run_command(args);
+  }
+
+  void halt() {
+    keys({"ctrl+h"});
+    sleep_ms(400);
+  }
+
+  std::string script_path() const { return dir.path() + "/VELKO.SCR"; }
+  std::string script() const { return read_text(script_path()); }
+
+  bool wait_for_script(const std::function<bool(const std::string&)>& check) {
+    const std::int64_t deadline = now_ms() + 5000;
+    do {
+      if (check(script()))
+        return true;
+      sleep_ms(50);
+    } while (now_ms() < deadline);
+    return false;
+  }
+  bool wait_for_any_script() {
+    return wait_for_script([](const std::string& text) { return !text.empty(); });
+  }
+
+  TempDir dir;
+  std::unique_ptr<Child> app;
+  unsigned long window = 0;
+  Image shot;
+  int origin_x = 0;  // the runtime origin in the capture
+  int origin_y = 0;
+  int client_x = 0;  // the client area's top-left corner in the capture
+  int client_y = 0;
+};
+
+// The lines of a script without its PERIODIC lines, each line's end (CR LF)
+// checked; every PERIODIC line must carry a positive count.
+std::vector<std::string> non_periodic_lines(const std::string& text, int* periodic_lines,
+                                            int* lines_without_cr) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  const std::regex periodic(R"(VELKO_PERIODIC\(([0-9]+)\);)");
+  *periodic_lines = 0;
+  *lines_without_cr = 0;
+  while (std::getline(in, line)) {
+    if (line.empty() || line.back() != '\r') {
+      ++*lines_without_cr;
+    } else {
+      line.pop_back();
+    }
+    std::smatch m;
+    if (std::regex_match(line, m, periodic) && std::stoi(m[1]) > 0) {
+      ++*periodic_lines;
+    } else {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(WineDesigner, SceneInTheWindowAndClicksThatChangeIt) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  const int client_width = shot.width - client_x;
+  const int client_height = shot.height - client_y;
+  std::printf(
+      "capture %d x %d; client area at (%d, %d), %d x %d; origin at client pixel (%d, %d)\n",
+      shot.width, shot.height, client_x, client_y, client_width, client_height, origin_x - client_x,
+      origin_y - client_y);
+  RecordProperty("client_area", std::to_string(client_width) + "x" + std::to_string(client_height));
+  // The whole width is client area; the menu bar lies above it.
+  EXPECT_EQ(client_x, 0);
+  EXPECT_GT(client_y, 10);
+  int menu_title_pixels = 0;  // "Run" at the menu bar's left end
+  for (int y = 0; y < client_y; ++y) {
+    for (int x = 0; x < 40; ++x)
+      menu_title_pixels += shot.at(x, y) == palette_rgb[BLACK];
+  }
+  EXPECT_GT(menu_title_pixels, 15) << "no menu title above the client area";
+
+  EXPECT_TRUE(is(0, -100, BROWN)) << hex(at(0, -100));  // the cone
+  EXPECT_TRUE(is(0, 10, BROWN));                        // over the bottom scoop's lower half
+  EXPECT_TRUE(is(0, 60, ICE_BLUE)) << hex(at(0, 60));   // the bottom scoop
+  EXPECT_TRUE(is(0, 110, WHITE));                       // one scoop only
+  EXPECT_TRUE(is(-295, 200, BLACK));                    // the panel's outline
+  EXPECT_TRUE(is(-185, 100, BLACK));
+  EXPECT_TRUE(is(-240, 220, BLACK));  // the edge between the first two buttons
+  EXPECT_TRUE(is(250, 0, WHITE));
+  EXPECT_GT(status_pixels(BLUE), 50);  // "Click on the cone to add a topping"
+  EXPECT_EQ(status_pixels(RED), 0);
+
+  click(-240, 232);  // Add Scoop
+  expect_color(0, 110, TURQUOISE);
+  click(30, 60);  // a topping: a red disc, selected
+  expect_color(24, 60, RED);
+  EXPECT_TRUE(is(30, 66, RED));
+  EXPECT_GT(status_pixels(RED), 50);  // "Topping selected. ..."
+  EXPECT_EQ(status_pixels(BLUE), 0);
+  click(-240, 107);  // Change Color: red becomes green
+  expect_color(24, 60, GREEN);
+}
+
+TEST_F(WineDesigner, DoubleClickIsTwoClicks) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  click(10, 40);
+  expect_color(4, 40, RED);
+  click(-240, 107, 2);  // Change Color twice: red (2) becomes blue (4), not yellow (5)
+  expect_color(4, 40, BLUE);
+  sleep_ms(300);
+  shot = capture(window);
+  EXPECT_TRUE(is(4, 40, BLUE)) << hex(at(4, 40));
+}
+
+// The script stream is a text stream: on disk each line ends in CR LF.
+TEST_F(WineDesigner, RecordingClicksWritesExactBytes) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  halt();
+  keys({"ctrl+r"});
+  click(10, 40);
+  expect_color(4, 40, RED);
+  click(-240, 107);
+  expect_color(4, 40, GREEN);
+  keys({"ctrl+r"});
+  EXPECT_TRUE(wait_for_any_script());
+  EXPECT_EQ(script(), "VELKO_MOUSE(10, 40);\r\nVELKO_MOUSE(-240, 107);\r\n");
+}
+
+TEST_F(WineDesigner, RecordingWhileAnimatingWritesPeriodicRuns) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  keys({"ctrl+r"});
+  sleep_ms(400);
+  click(10, 40);
+  expect_color(4, 40, RED);
+  sleep_ms(400);
+  keys({"ctrl+r"});
+  EXPECT_TRUE(wait_for_any_script());
+  int periodic = 0, without_cr = 0;
+  EXPECT_EQ(non_periodic_lines(script(), &periodic, &without_cr),
+            (std::vector<std::string>{"VELKO_MOUSE(10, 40);"}))
+      << script();
+  EXPECT_EQ(periodic, 2) << script();  // one run before the click, one after
+  EXPECT_EQ(without_cr, 0) << script();
+}
+
+TEST_F(WineDesigner, TypedKeysAreRecordedAsWindowsCharacters) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  halt();
+  keys({"ctrl+r"});
+  keys({"a", "shift+a", "1", "shift+1", "Tab", "Return", "BackSpace", "Escape", "space"});
+  keys({"ctrl+r"});
+  EXPECT_TRUE(wait_for_any_script());
+  EXPECT_EQ(script(),
+            "VELKO_KBD(97);\r\nVELKO_KBD(65);\r\nVELKO_KBD(49);\r\nVELKO_KBD(33);\r\n"
+            "VELKO_KBD(9);\r\nVELKO_KBD(13);\r\nVELKO_KBD(8);\r\nVELKO_KBD(27);\r\n"
+            "VELKO_KBD(32);\r\n");
+}
+
+// Three scoops, a topping on the top one, its colour twice on (blue), then
+// its shape on from disc to bar: a script as the Linux program writes it, LF
+// alone at each line's end.
+const char* const kSceneScript =
+    "VELKO_MOUSE(-240, 232);\nVELKO_MOUSE(-240, 232);\nVELKO_MOUSE(0, 150);\n"
+    "VELKO_MOUSE(-240, 107);\nVELKO_MOUSE(-240, 107);\nVELKO_PERIODIC(3);\n"
+    "VELKO_MOUSE(-240, 132);\n";
+
+TEST_F(WineDesigner, AScriptWithLinuxLineEndsPlays) {
+  write_text(script_path(), kSceneScript);
+  ASSERT_NO_FATAL_FAILURE(start());
+  keys({"ctrl+p"});
+  expect_color(5, 151, BLUE);  // the bar, from (0, 150) to (10, 153)
+  EXPECT_TRUE(is(0, 185, PEACH)) << hex(at(0, 185));
+  EXPECT_TRUE(is(0, 110, TURQUOISE)) << hex(at(0, 110));
+  EXPECT_TRUE(is(-6, 150, PEACH)) << "the disc is gone: " << hex(at(-6, 150));
+  EXPECT_EQ(script(), kSceneScript);  // playing does not change the file
+}
+
+TEST_F(WineDesigner, PlayOneTakesOneEventAtATime) {
+  write_text(script_path(), "VELKO_MOUSE(-240, 232);\nVELKO_MOUSE(-240, 232);\n");
+  ASSERT_NO_FATAL_FAILURE(start());
+  keys({"ctrl+o"});
+  expect_color(0, 110, TURQUOISE);  // the second scoop
+  sleep_ms(500);
+  shot = capture(window);
+  EXPECT_TRUE(is(0, 185, WHITE)) << "the third scoop came too early: " << hex(at(0, 185));
+  keys({"ctrl+o"});
+  expect_color(0, 185, PEACH);  // the third
+}
+
+// Recorded here, played by the Linux program in the same folder.
+TEST_F(WineDesigner, AScriptRecordedHerePlaysInTheLinuxProgram) {
+#if !defined(VELKO_LINUX_CONE)
+  GTEST_SKIP() << "the Linux program is not built here";
+#else
+  ASSERT_NO_FATAL_FAILURE(start());
+  halt();
+  keys({"ctrl+r"});
+  click(-240, 232);  // Add Scoop
+  expect_color(0, 110, TURQUOISE);
+  click(0, 60);  // a topping on the bottom scoop
+  expect_color(-6, 60, RED);
+  click(-240, 107);  // Change Color
+  expect_color(-6, 60, GREEN);
+  keys({"ctrl+r"});
+  EXPECT_TRUE(wait_for_any_script());
+  const std::string recorded = script();
+  ASSERT_NE(recorded.find("\r\n"), std::string::npos) << recorded;
+  keys({"ctrl+q"});
+  EXPECT_EQ(app->wait_exit(5000), 0);
+  app.reset();
+  end_wine();
+
+  ASSERT_NO_FATAL_FAILURE(start({VELKO_LINUX_CONE}));
+  EXPECT_TRUE(is(0, 110, WHITE));  // one scoop before playing
+  keys({"ctrl+p"});
+  expect_color(-6, 60, GREEN);
+  EXPECT_TRUE(is(0, 110, TURQUOISE)) << hex(at(0, 110));
+  keys({"ctrl+q"});
+  EXPECT_EQ(app->wait_exit(5000), 0);
+#endif
+}
+
+TEST_F(WineDesigner, CtrlQQuitsWithStatusZero) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  keys({"ctrl+q"});
+  EXPECT_EQ(app->wait_exit(5000), 0) << app->stderr_text();
+  EXPECT_EQ(app->stderr_text(), "");
+}
+
+TEST_F(WineDesigner, CloseBoxQuitsWithStatusZero) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  ASSERT_TRUE(send_close_request(window));
+  EXPECT_EQ(app->wait_exit(5000), 0) << app->stderr_text();
+  EXPECT_EQ(app->stderr_text(), "");
+}
+
+TEST_F(WineDesigner, QuitChosenFromTheRunMenu) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  // The Run title lies in the menu bar, above the client area.
+  run_command({"xdotool", "mousemove", "--window", std::to_string(window), "20",
+               std::to_string(client_y / 2), "click", "1"});
+  sleep_ms(500);
+  // Down to Quit over Animate, Halt, Advance, Logging, Record, Playback, Play One.
+  run_command({"xdotool", "key", "--delay", "30", "Down", "Down", "Down", "Down", "Down", "Down",
+               "Down", "Down", "Return"});
+  EXPECT_EQ(app->wait_exit(5000), 0) << app->stderr_text();
+}
+
+TEST_F(WineDesigner, RunMenuByItsMnemonicAndRecordChosenThere) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  halt();
+  keys({"alt+r"});  // opens the Run menu
+  sleep_ms(500);
+  run_command({"xdotool", "key", "r"});  // "&Record Script"
+  sleep_ms(300);
+  click(10, 40);
+  expect_color(4, 40, RED);
+  keys({"ctrl+r"});
+  EXPECT_TRUE(wait_for_any_script());
+  EXPECT_EQ(script(), "VELKO_MOUSE(10, 40);\r\n");
+}
+
+TEST_F(WineDesigner, WithoutADisplayItSaysSoAndExitsWithOne) {
+  Child unset(windows_program(), dir.path(), {"DISPLAY", "WAYLAND_DISPLAY"});
+  EXPECT_EQ(unset.wait_exit(20000), 1);
+  // Standard error is a text stream too: the line ends in CR LF.
+  EXPECT_EQ(unset.stderr_text(),
+            "velko-cone: cannot create a window: no desktop to show it on\r\n");
+}
+
+int main(int argc, char** argv) {
+  // As every Wine test runs: the run's prefix, no debugging chatter, and
+  // neither Mono nor Gecko, whose installers a fresh prefix would ask for.
+  setenv("WINEPREFIX", VELKO_WINE_PREFIX, 0);
+  setenv("WINEDEBUG", "-all", 1);
+  setenv("WINEDLLOVERRIDES", "mscoree=;mshtml=", 1);
+  return desktop_test_main(argc, argv);
+}
