@@ -293,5 +293,5 @@ void w32_set_pixel(PlatCanvas* canvas, std::int64_t x, std::int64_t y, PlatColor
   W32Canvas* c = target(canvas, &width, &height);
   if (!c || x < 0 || y < 0 || x >= width || y >= height)
     return;
-  SetPixelV(c->dc, static_cast<int>(x), static_cast<int>(y), color);
+  SetPixel(c->dc, static_cast<int>(x), static_cast<int>(y), color);
 }

@@ -200,9 +200,11 @@ void w32_screen_size(int* width, int* height) {
   *height = GetSystemMetrics(SM_CYSCREEN);
 }
 
+// Also for the messages of a window's creation and destruction, when the
+// handle is not yet or no longer a live window to IsWindow on every system.
 PlatResult w32_default_handler(PlatWindow* window, unsigned kind, PlatWParam wparam,
                                PlatLParam lparam) {
-  if (!w32_alive(window))
+  if (!window)
     return 0;
   return DefWindowProcA(w32_hwnd(window), kind, wparam, lparam);
 }
