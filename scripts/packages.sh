@@ -41,5 +41,7 @@ FONT_PACKAGES="fonts-liberation2 fonts-dejavu-core"
 BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev $FONT_PACKAGES libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
 # What the desktop end-to-end tests need beside that.
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
-# The cross compiler that checks the portable parts build for Windows.
+# The cross compiler for the Windows program.
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
+# Wine (64-bit) to run the Windows program and its checks in the tests.
+WINE_TEST_PACKAGES="wine wine64 libwine"

@@ -145,6 +145,10 @@ CommandResult run_command(const std::vector<std::string>& args) {
 
 Child::Child(const std::string& program, const std::string& directory,
              const std::vector<std::string>& env_changes)
+    : Child(std::vector<std::string>{program}, directory, env_changes) {}
+
+Child::Child(const std::vector<std::string>& command, const std::string& directory,
+             const std::vector<std::string>& env_changes)
     : directory_(directory) {
   pid_ = fork();
   if (pid_ == 0) {
@@ -160,9 +164,8 @@ Child::Child(const std::string& program, const std::string& directory,
     }
     redirect(1, "stdout.txt");
     redirect(2, "stderr.txt");
-    const std::vector<std::string> args{program};
-    auto argv = argv_of(args);
-    execv(program.c_str(), argv.data());
+    auto argv = argv_of(command);
+    execvp(argv[0], argv.data());
     _exit(127);
   }
 }
@@ -250,6 +253,28 @@ unsigned long find_window(const std::string& title, int timeout_ms) {
 }
 
 // ---------------------------------------------------------------------------
+
+bool find_panel_corner(const Image& image, int* corner_x, int* corner_y) {
+  constexpr std::uint32_t black = 0;
+  const auto is_black = [&](int x, int y) { return image.at(x, y) == black; };
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x + 111 <= image.width; ++x) {
+      if (!is_black(x, y) || is_black(x - 1, y) || is_black(x + 111, y))
+        continue;
+      bool outline = true;
+      for (int i = 0; outline && i < 111; ++i)
+        outline = is_black(x + i, y);
+      for (int i = 0; outline && i < 176; ++i)
+        outline = is_black(x, y + i);
+      if (outline) {
+        *corner_x = x;
+        *corner_y = y;
+        return true;
+      }
+    }
+  }
+  return false;
+}
 
 std::uint32_t Image::at(int x, int y) const {
   if (x < 0 || y < 0 || x >= width || y >= height)

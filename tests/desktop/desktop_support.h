@@ -46,6 +46,9 @@ class Child {
   // env_changes: "NAME=value" sets, "NAME" alone unsets.
   Child(const std::string& program, const std::string& directory,
         const std::vector<std::string>& env_changes = {});
+  // A command with its arguments; the program is searched in PATH.
+  Child(const std::vector<std::string>& command, const std::string& directory,
+        const std::vector<std::string>& env_changes = {});
   ~Child();  // kills the program if it still runs
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -96,6 +99,12 @@ struct Image {
   // The pixel as 0x00BBGGRR (the runtime's colour words); 0xFFFFFFFF outside.
   std::uint32_t at(int x, int y) const;
 };
+
+// The designer's panel in a capture: the top-left corner of its black
+// outline, a row of exactly 111 black pixels (runtime x -295..-185) whose
+// left end starts a black column of 176 pixels (y 245..70). False when the
+// capture shows no panel.
+bool find_panel_corner(const Image& image, int* x, int* y);
 
 // Captures a window (0: the whole screen) with ImageMagick's import.
 Image capture(unsigned long window);
