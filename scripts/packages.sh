@@ -38,5 +38,7 @@ ensure_packages() {
 BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
 # What the desktop end-to-end tests need beside that.
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
-# The cross compiler that checks the portable parts build for Windows.
+# The cross compiler of the Windows build.
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
+# What runs the Windows programs in the tests (64-bit Wine is enough).
+WINE_TEST_PACKAGES="wine wine64"
