@@ -15,8 +15,8 @@
 //   pixel, and the outline is closed and one pixel wide. Where the path passes
 //   exactly halfway between two pixels, the upper of two above each other, or
 //   the left of two side by side, is lit. A box one pixel wide or high is a
-//   line of its pixels. Without a pen the brush covers the filled
-//   shape of the box made one pixel smaller at the right and bottom.
+//   line of its pixels. Without a pen the brush covers the filled shape of
+//   the box made one pixel smaller at the right and bottom.
 // - Polygon: alternate (even-odd) fill of the pixels whose centres lie inside;
 //   a centre on a left edge or at a top vertex counts inside, on a right edge or
 //   at a bottom vertex outside. A thin pen then draws a thin line along every
