@@ -94,6 +94,8 @@ U256 mul_wide(u128 a, u128 b) {
   return {p11 + (p01 >> 64) + (p10 >> 64) + (mid >> 64), (mid << 64) | static_cast<u64>(p00)};
 }
 bool product_less(u128 a, u128 b, u128 c, u128 d) {
+  if ((a | b | c | d) >> 64 == 0)  // both products fit in 128 bits
+    return a * b < c * d;
   const U256 x = mul_wide(a, b), y = mul_wide(c, d);
   return x.hi < y.hi || (x.hi == y.hi && x.lo < y.lo);
 }
@@ -422,38 +424,30 @@ bool corner_inside_or_on(const PathEllipse& e, i128 x, i128 y) {
   return !product_less(e.aa, m, ax * ax, e.bb);
 }
 
-// Whether the diamond of pixel (p, q) meets the inside of the path: a corner
-// inside, the centre inside, or an edge that dips in between its corners.
-// Along the edge from (x, y) in direction (dx, dy) = (+-1, +-1), the path's
-// function is least at t = -(dx x B + dy y A) / (A + B), and that least value
-// is negative exactly when (x - dx dy y)^2 < A + B.
+// Whether the diamond of pixel (p, q) meets the inside of the path. The path
+// is symmetric about both axes, so the diamond is taken to the quadrant
+// x, y >= 0, where its part nearest the centre is the edge from its left
+// corner (x - 1, y) to its lower one (x, y - 1): the diamond meets the inside
+// when that edge does, at a corner or in between. Along the edge the path's
+// function is least at t = (y A - (x - 1) B) / (A + B), and that least value
+// is negative exactly when (x - 1 + y)^2 < A + B.
 bool diamond_meets(const PathEllipse& e, i64 p, i64 q) {
-  const i128 x = i128{2} * p - e.cx2, y = i128{2} * q - e.cy2;
-  if (x == 0 && y == 0)
+  const i128 x = abs128(i128{2} * p - e.cx2), y = abs128(i128{2} * q - e.cy2);
+  if ((x == 0 && y == 0) || corner_inside(e, x - 1, y) || corner_inside(e, x, y - 1))
     return true;
-  const i128 corners[4][2] = {{x + 1, y}, {x, y + 1}, {x - 1, y}, {x, y - 1}};
-  for (const auto& c : corners) {
-    if (corner_inside(e, c[0], c[1]))
-      return true;
-  }
+  if (x == 0 || y == 0)
+    return false;  // the corner on the axis is the diamond's nearest point
   const i128 a = static_cast<i128>(e.aa), b = static_cast<i128>(e.bb);
-  const int directions[4][2] = {{-1, 1}, {-1, -1}, {1, -1}, {1, 1}};  // each corner to the next
-  for (int i = 0; i < 4; ++i) {
-    const i128 cx = corners[i][0], cy = corners[i][1];
-    const int dx = directions[i][0], dy = directions[i][1];
-    const i128 minus_g = -(dx * cx * b + dy * cy * a);
-    const i128 offset = cx - dx * dy * cy;
-    if (minus_g > 0 && minus_g < a + b && static_cast<u128>(offset * offset) < e.aa + e.bb)
-      return true;
-  }
-  return false;
+  const i128 t_num = y * a - (x - 1) * b;
+  const u128 offset = static_cast<u128>(x - 1 + y);
+  return t_num > 0 && t_num < a + b && offset * offset < e.aa + e.bb;
 }
 
-// Whether the whole diamond lies inside the path or on it.
+// Whether the whole diamond lies inside the path or on it: in the quadrant
+// x, y >= 0 its farthest points are its right and upper corners.
 bool diamond_within(const PathEllipse& e, i64 p, i64 q) {
-  const i128 x = i128{2} * p - e.cx2, y = i128{2} * q - e.cy2;
-  return corner_inside_or_on(e, x + 1, y) && corner_inside_or_on(e, x - 1, y) &&
-         corner_inside_or_on(e, x, y + 1) && corner_inside_or_on(e, x, y - 1);
+  const i128 x = abs128(i128{2} * p - e.cx2), y = abs128(i128{2} * q - e.cy2);
+  return corner_inside_or_on(e, x + 1, y) && corner_inside_or_on(e, x, y + 1);
 }
 
 // The pixels of row q for which test holds, symmetric about the centre; the
@@ -498,6 +492,9 @@ i64 exact_crossing(const PathEllipse& e, i64 y) {
   const double guess =
       static_cast<double>(e.a2) * std::sqrt(static_cast<double>(m)) / static_cast<double>(e.b2);
   const i64 near = static_cast<i64>(guess + 0.5);
+  // An exact crossing lies within far less than this of the real one.
+  if (std::abs(guess - static_cast<double>(near)) > 0.25)
+    return -1;
   for (i64 x = std::max<i64>(near - 1, 0); x <= near + 1; ++x) {
     const u128 xx = static_cast<u128>(x) * static_cast<u128>(x);
     if (!product_less(xx, e.bb, e.aa, m) && !product_less(e.aa, m, xx, e.bb))
