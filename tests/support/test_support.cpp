@@ -10,6 +10,7 @@
 #include "runtime/platform/headless/headless.h"
 #include "runtime/platform/soft/soft.h"
 #include "runtime/velko.h"
+#include "runtime/window/script.h"
 #include "runtime/window/window.h"
 
 void start_runtime() {
@@ -50,6 +51,9 @@ ScopedTempDir::ScopedTempDir() {
 }
 
 ScopedTempDir::~ScopedTempDir() {
+  // Windows removes no file that is still open: the runtime may hold the
+  // script file.
+  close_script();
   std::error_code ignored;
   std::filesystem::current_path(previous_, ignored);
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
