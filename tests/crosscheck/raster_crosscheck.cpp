@@ -214,6 +214,8 @@ struct Group {
   corpus::Comparison held;  // the commands held to the target
   long long worst = 0;
   std::size_t worst_index = 0;
+  long long worst_held = 0;  // among the commands held to the target
+  std::size_t worst_held_index = 0;
 };
 
 }  // namespace
@@ -277,6 +279,10 @@ int main(int argc, char** argv) {
                      exempt ? exempt->name : "");
       }
     }
+    if (!exempt && cmp.differing > g.worst_held) {
+      g.worst_held = cmp.differing;
+      g.worst_held_index = i;
+    }
     if (cmp.differing > g.worst) {
       g.worst = cmp.differing;
       g.worst_index = i;
@@ -298,8 +304,8 @@ int main(int argc, char** argv) {
   std::printf("%-10s %5s %8s %10s %10s %9s %7s %10s %10s\n", "kind", "width", "commands",
               "compared", "differing", "identical", "exempt", "target", "held");
   bool all_met = true;
-  std::size_t worst_index = 0;
-  long long worst = 0;
+  std::size_t worst_index = 0, worst_held_index = 0;
+  long long worst = 0, worst_held = 0;
   for (const auto& [key, g] : groups) {
     const Target target = target_of(key.first, key.second);
     const bool ok = met(target, g.held);
@@ -325,6 +331,10 @@ int main(int argc, char** argv) {
         worst = g.worst;
         worst_index = g.worst_index;
       }
+      if (target != Target::report && g.worst_held > worst_held) {
+        worst_held = g.worst_held;
+        worst_held_index = g.worst_held_index;
+      }
     }
   }
   if (worst > 0) {
@@ -332,6 +342,12 @@ int main(int argc, char** argv) {
     write_difference_picture(gdi[worst_index], soft[worst_index], picture.string());
     std::printf("worst difference outside text: #%zu %s, %lld pixels: %s\n", worst_index,
                 describe(commands[worst_index]).c_str(), worst, picture.string().c_str());
+  }
+  if (worst_held > 0) {
+    const std::filesystem::path picture = out / "worst-held.png";
+    write_difference_picture(gdi[worst_held_index], soft[worst_held_index], picture.string());
+    std::printf("worst difference held to a target: #%zu %s, %lld pixels: %s\n", worst_held_index,
+                describe(commands[worst_held_index]).c_str(), worst_held, picture.string().c_str());
   }
   for (int a = 3; a < argc; ++a) {
     const std::size_t n = std::strtoul(argv[a], nullptr, 10);
