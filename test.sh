@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test; exits non-zero on any failure.
-#   1. the Windows program and its Windows-side checks, cross-compiled
-#      (warning-free there too);
+#   1. the Windows build (MinGW-w64 cross compiler): the program, its
+#      Windows-side checks and the unit tests, run under Wine;
 #   2. the tests that need no display, under the address and undefined-
 #      behaviour sanitizers;
 #   3. every test on the normal build: the desktop end-to-end scenarios of
@@ -12,9 +12,10 @@ cd "$(dirname "$0")"
 # shellcheck disable=SC2086
 ensure_packages $BUILD_PACKAGES $DESKTOP_TEST_PACKAGES $WINDOWS_CROSS_PACKAGES $WINE_TEST_PACKAGES
 
-echo "== Windows cross build"
+echo "== Windows build and its tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+ctest --preset windows
 
 echo "== Sanitizer build and tests"
 cmake --preset sanitize >/dev/null

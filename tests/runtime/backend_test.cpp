@@ -30,10 +30,7 @@ TEST(Backend, TheEnvironmentPicksOneTheBuildHolds) {
        "VELKO_BACKEND names \"Headless\", which this program does not have (it has: headless)"},
   };
   for (const Choice& choice : choices) {
-    if (choice.wanted)
-      setenv("VELKO_BACKEND", choice.wanted, 1);
-    else
-      unsetenv("VELKO_BACKEND");
+    set_environment("VELKO_BACKEND", choice.wanted);
     const char* why = plat_open();
     if (choice.why) {
       ASSERT_NE(why, nullptr) << choice.wanted;
@@ -44,14 +41,14 @@ TEST(Backend, TheEnvironmentPicksOneTheBuildHolds) {
     EXPECT_STREQ(plat_backend_name(), "headless");
     EXPECT_EQ(&plat_backend(), &headless_backend);
   }
-  unsetenv("VELKO_BACKEND");
+  set_environment("VELKO_BACKEND", nullptr);
 }
 
 TEST(BackendDeathTest, StartWithoutABackendSaysWhyAndEndsWithOne) {
-  setenv("VELKO_BACKEND", "win32", 1);
+  set_environment("VELKO_BACKEND", "win32");
   EXPECT_EXIT(start_runtime(), testing::ExitedWithCode(1),
               "VELKO_BACKEND names \"win32\", which this program does not have");
-  unsetenv("VELKO_BACKEND");
+  set_environment("VELKO_BACKEND", nullptr);
 }
 
 TEST(MenuRecords, APopupHangsFromOneBarAndOnlyBarsAreAttached) {

@@ -252,7 +252,7 @@ TEST(RunMenu, ShortcutsFromTheLogWindowActAndTypeNothing) {
   EXPECT_TRUE(headless_menu_checked(run_menu, IDM_RECORD));
   EXPECT_EQ(ctrl_down, 0);
   VELKO_finish();
-  EXPECT_EQ(read_file("VELKO.SCR"), "VELKO_PERIODIC(2);\nVELKO_KBD(120);\n");
+  EXPECT_EQ(read_file("VELKO.SCR"), text_file_bytes("VELKO_PERIODIC(2);\nVELKO_KBD(120);\n"));
 }
 
 TEST(RunMenu, CtrlReleasedElsewhereLeavesLettersActingAsShortcuts) {

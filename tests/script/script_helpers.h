@@ -22,7 +22,8 @@ inline std::string describe_event(int kind, int x, int y, char key) {
     case VELKO_QUIT:
       return "Q";
     default:
-      return "?" + std::to_string(kind);
+      // Appended, not "?" + string: GCC 12 warns wrongly (-Wrestrict) on that.
+      return std::string("?").append(std::to_string(kind));
   }
 }
 

@@ -1,6 +1,7 @@
 // Playback: how script lines are read back as events, and how playback ends.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <random>
 
@@ -176,13 +177,19 @@ TEST(ScriptPlayback, MissingFileIsReportedAndEndsPlayback) {
 TEST(ScriptPlayback, FailedReadEndsPlaybackAsTheEndOfFileDoes) {
   start_runtime();
   ScopedTempDir dir;
-  // A directory opens for reading here but gives no line.
+  // A directory opens for reading on Linux but gives no line; on Windows it
+  // does not open at all. Either way playback ends with its one message.
   std::filesystem::create_directory("VELKO.SCR");
+  std::FILE* probe = std::fopen("VELKO.SCR", "rt");
+  const char* const message =
+      probe ? eof_message : "Cannot open script file VELKO.SCR for reading\n";
+  if (probe)
+    std::fclose(probe);
   run_menu_command(IDM_PLAYBACK);
   play_one = 1;
   EXPECT_EQ(read_script_events(), "");
   EXPECT_EQ(playing + play_one, 0);
-  EXPECT_EQ(log_lines(), std::vector<std::string>{eof_message});
+  EXPECT_EQ(log_lines(), std::vector<std::string>{message});
 }
 
 TEST(ScriptPlayback, PlayOneStepsThroughARunOneEventAtATime) {
@@ -227,7 +234,7 @@ TEST(ScriptPlayback, RecordedEventsPlayBackFromTheStartAtOnce) {
   EXPECT_EQ(headless_now_ms(), played_at);
   EXPECT_EQ(eof_messages(), 1u);
   EXPECT_EQ(read_file("VELKO.SCR"),
-            "VELKO_MOUSE(-100, 200);\nVELKO_MOUSE(297, -248);\nVELKO_KBD(13);\n");
+            text_file_bytes("VELKO_MOUSE(-100, 200);\nVELKO_MOUSE(297, -248);\nVELKO_KBD(13);\n"));
 }
 
 TEST(ScriptPlayback, ArbitraryBytesNeverHangOrYieldAStrangeEvent) {
@@ -274,7 +281,7 @@ TEST(ScriptPlayback, StreamOpenForWritingIsReopenedForReading) {
   recording = 0;
   playing = 1;
   EXPECT_EQ(read_script_events(), "K(113)");
-  EXPECT_EQ(read_file("VELKO.SCR"), "VELKO_KBD(113);\n");
+  EXPECT_EQ(read_file("VELKO.SCR"), text_file_bytes("VELKO_KBD(113);\n"));
 }
 
 }  // namespace

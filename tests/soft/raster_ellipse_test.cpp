@@ -117,6 +117,75 @@ TEST(RasterEllipse, ThinOutlineIsClosedAndOnePixelWide) {
   }
 }
 
+// The pen follows the ellipse through the centres of the box's outermost
+// pixels and lights the pixels whose diamond that path crosses, as a thin line
+// does; the brush fills the pixels whose diamond lies wholly inside.
+TEST(RasterEllipse, ThePenFollowsThePathThroughTheOuterPixelCentres) {
+  struct Case {
+    int left, top, right, bottom;  // the box, right and bottom excluded
+    bool hollow;
+    const char* picture;  // the box with a margin of one pixel
+  };
+  const Case cases[] = {
+      {1, 1, 4, 4, true,  // radius 1: the corners lie off the path
+       ".....\n"
+       "..#..\n"
+       ".#.#.\n"
+       "..#..\n"
+       ".....\n"},
+      {1, 1, 10, 10, false,  // radius 4: three pixels on the top row, not five
+       "...........\n"
+       "....###....\n"
+       "..##ooo##..\n"
+       "..#ooooo#..\n"
+       ".#ooooooo#.\n"
+       ".#ooooooo#.\n"
+       ".#ooooooo#.\n"
+       "..#ooooo#..\n"
+       "..##ooo##..\n"
+       "....###....\n"
+       "...........\n"},
+      {1, 1, 12, 6, true,
+       ".............\n"
+       "...#######...\n"
+       "..#.......#..\n"
+       ".#.........#.\n"
+       "..#.......#..\n"
+       "...#######...\n"
+       ".............\n"},
+  };
+  for (const Case& k : cases) {
+    auto c = make_canvas(20, 20);
+    plat_ellipse(c.get(), k.left, k.top, k.right, k.bottom, pen_of(1),
+                 k.hollow ? hollow() : brush_of(kFill));
+    EXPECT_EQ(picture(c, k.left - 1, k.top - 1, k.right, k.bottom), k.picture)
+        << k.right - k.left << " x " << k.bottom - k.top;
+  }
+}
+
+// A 40-pixel circle's path passes exactly through points halfway between two
+// pixels: of two above each other the upper one is lit, of two side by side
+// the left one, so the outline stays closed and is not symmetric.
+TEST(RasterEllipse, WhereThePathPassesBetweenTwoPixelsTheUpperOrLeftIsLit) {
+  auto c = make_canvas(90, 90);
+  plat_ellipse(c.get(), 20, 20, 60, 60, pen_of(1), brush_of(kFill));
+  struct Pair {
+    int x, y;         // the lit pixel
+    int ox, oy;       // its partner across the path
+    PlatColor other;  // what the partner holds
+  };
+  const Pair pairs[] = {
+      {32, 21, 32, 22, kFill},  // top: the path between rows 21 and 22
+      {32, 57, 32, 58, kBack},  // bottom: between rows 57 and 58
+      {21, 32, 22, 32, kFill},  // left: between columns 21 and 22
+      {57, 32, 58, 32, kBack},  // right: between columns 57 and 58
+  };
+  for (const Pair& p : pairs) {
+    EXPECT_TRUE(inked(c, p.x, p.y)) << p.x << "," << p.y;
+    EXPECT_EQ(at(c, p.ox, p.oy), p.other) << p.ox << "," << p.oy;
+  }
+}
+
 TEST(RasterEllipse, WithoutPenTheBrushShapeIsOnePixelSmaller) {
   auto c = make_canvas(20, 20);
   plat_ellipse(c.get(), 2, 2, 8, 8, no_pen(), brush_of(kFill));

@@ -1,16 +1,16 @@
 #include "tests/support/test_support.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "runtime/log/log_window.h"
 #include "runtime/platform/headless/headless.h"
 #include "runtime/platform/soft/soft.h"
 #include "runtime/velko.h"
+#include "runtime/window/script.h"
 #include "runtime/window/window.h"
 
 void start_runtime() {
@@ -35,14 +35,25 @@ PlatColor surface_at(int x, int y) {
 
 ScopedTempDir::ScopedTempDir() {
   previous_ = std::filesystem::current_path().string();
-  std::string pattern = (std::filesystem::temp_directory_path() / "velko-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data()))
-    std::abort();
-  path_ = pattern;
+  // A name nobody else holds: create_directory answers false when it exists.
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; path_.empty(); ++attempt) {
+    if (attempt == 100)
+      std::abort();
+    const std::filesystem::path candidate = base / ("velko-test-" + std::to_string(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error))
+      path_ = candidate.string();
+  }
   std::filesystem::current_path(path_);
 }
 
 ScopedTempDir::~ScopedTempDir() {
+  // Windows removes no file that is still open: the runtime may hold the
+  // script file.
+  close_script();
   std::error_code ignored;
   std::filesystem::current_path(previous_, ignored);
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
@@ -64,6 +75,32 @@ bool file_exists(const std::string& path) {
 void write_file(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary);
   out << content;
+}
+
+std::string text_file_bytes(const std::string& text) {
+#if defined(_WIN32)
+  std::string bytes;
+  for (char c : text) {
+    if (c == '\n')
+      bytes += '\r';
+    bytes += c;
+  }
+  return bytes;
+#else
+  return text;
+#endif
+}
+
+void set_environment(const char* name, const char* value) {
+#if defined(_WIN32)
+  // An empty value removes the variable there, so it cannot be set empty.
+  _putenv_s(name, value ? value : "");
+#else
+  if (value)
+    setenv(name, value, 1);
+  else
+    unsetenv(name);
+#endif
 }
 
 Event next_event() {

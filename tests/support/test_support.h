@@ -34,6 +34,14 @@ std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 void write_file(const std::string& path, const std::string& content);
 
+// The bytes a text stream writes for text: each newline becomes CR LF on
+// Windows.
+std::string text_file_bytes(const std::string& text);
+
+// Sets an environment variable, or removes it for a null value. On Windows
+// an empty value removes it too.
+void set_environment(const char* name, const char* value);
+
 // One delivered event, with the virtual time at which it came.
 struct Event {
   int kind = 0;

@@ -9,6 +9,7 @@
 //   log.txt      every line written to the log window, in order
 //   surface.png  the off-screen surface as the run left it
 //   window.png   what the graphics window last showed (its client area)
+//                (both pictures only where the build has PNG files: not on Windows)
 //   end.txt      how the run ended: "events N", "closed_by_checker 0|1",
 //                "quit_delivered 0|1", "ended finish|exit"
 //

@@ -6,12 +6,17 @@
 // - Rectangle: a thin pen (width 0 or 1) draws the one-pixel frame on the box's
 //   boundary pixels and the brush fills what is inside it. Without a pen the
 //   brush covers [left, right-1) x [top, bottom-1), one pixel less each way.
-// - Ellipse: the shape is every pixel whose centre lies strictly inside the
-//   ellipse inscribed in the box's outer edges, so a box of 2r+1 pixels gives a
-//   disc 2r+1 pixels across, symmetric about its middle pixel. A thin pen draws
-//   the pixels of the shape that have a 4-neighbour outside it (a closed,
-//   one-pixel curve); the brush fills the rest. Without a pen the brush covers
-//   the shape of the box made one pixel smaller at the right and bottom.
+// - Ellipse: the path is the ellipse through the centres of the box's
+//   outermost pixels (one pixel narrower and lower than the box). A thin pen
+//   lights every pixel whose diamond (the points nearer its centre than half a
+//   pixel in |dx| + |dy|) the path passes through, as it does along a line; the
+//   brush fills the pixels whose whole diamond lies inside the path. So a box
+//   of 2r+1 pixels gives a disc 2r+1 pixels across, symmetric about its middle
+//   pixel, and the outline is closed and one pixel wide. Where the path passes
+//   exactly halfway between two pixels, the upper of two above each other, or
+//   the left of two side by side, is lit. A box one pixel wide or high is a
+//   line of its pixels. Without a pen the brush covers the filled shape of
+//   the box made one pixel smaller at the right and bottom.
 // - Polygon: alternate (even-odd) fill of the pixels whose centres lie inside;
 //   a centre on a left edge or at a top vertex counts inside, on a right edge or
 //   at a bottom vertex outside. A thin pen then draws a thin line along every
@@ -89,6 +94,8 @@ U256 mul_wide(u128 a, u128 b) {
   return {p11 + (p01 >> 64) + (p10 >> 64) + (mid >> 64), (mid << 64) | static_cast<u64>(p00)};
 }
 bool product_less(u128 a, u128 b, u128 c, u128 d) {
+  if ((a | b | c | d) >> 64 == 0)  // both products fit in 128 bits
+    return a * b < c * d;
   const U256 x = mul_wide(a, b), y = mul_wide(c, d);
   return x.hi < y.hi || (x.hi == y.hi && x.lo < y.lo);
 }
@@ -351,10 +358,6 @@ Span ellipse_rows(const Target& t, const Ellipse& e) {
                    static_cast<i64>(ceil_div(e.cy2 + e.b2, 2)) - 1);
 }
 
-Span intersect(Span a, Span b) {
-  return {std::max(a.l, b.l), std::min(a.r, b.r)};
-}
-
 // Paints run minus hole with the pen and hole with the brush (hole inside run).
 void paint_ring_row(Target& t, i64 q, Span run, Span hole, std::uint32_t pen, bool brush,
                     std::uint32_t brush_pixel) {
@@ -388,36 +391,161 @@ bool make_box(i64 left, i64 top, i64 right, i64 bottom, Box* box) {
   return left < right && top < bottom;
 }
 
-// The filled shape of the box, the brush alone.
-Ellipse box_ellipse(const Box& b) {
-  return {b.l + b.r - 1, b.t + b.b - 1, b.r - b.l, b.b - b.t};
+// Thin ellipses, drawn as the one-pixel pen draws a curve: the path is the
+// ellipse through the centres of the box's outermost pixels, and the pen
+// lights every pixel whose diamond (the points nearer its centre than half a
+// pixel in |dx| + |dy|) the path passes through. In doubled units around the
+// centre, (X, Y) lies inside when X^2 B + Y^2 A < A B, with A = a2^2 and
+// B = b2^2 (a2, b2 > 0: doubled semi-axes of the path).
+struct PathEllipse {
+  i64 cx2, cy2, a2, b2;
+  u128 aa, bb;
+};
+
+PathEllipse path_of(const Box& box) {
+  const i64 a2 = box.r - box.l - 1, b2 = box.b - box.t - 1;
+  return {box.l + box.r - 1,          box.t + box.b - 1,         a2, b2,
+          static_cast<u128>(a2) * a2, static_cast<u128>(b2) * b2};
 }
 
+// A diamond corner strictly inside the path; inside or on it.
+bool corner_inside(const PathEllipse& e, i128 x, i128 y) {
+  const u128 ay = abs128(y), ax = abs128(x);
+  if (ay >= static_cast<u128>(e.b2))
+    return false;
+  const u128 m = (static_cast<u128>(e.b2) - ay) * (static_cast<u128>(e.b2) + ay);
+  return product_less(ax * ax, e.bb, e.aa, m);
+}
+bool corner_inside_or_on(const PathEllipse& e, i128 x, i128 y) {
+  const u128 ay = abs128(y), ax = abs128(x);
+  if (ay > static_cast<u128>(e.b2))
+    return false;
+  const u128 m = (static_cast<u128>(e.b2) - ay) * (static_cast<u128>(e.b2) + ay);
+  return !product_less(e.aa, m, ax * ax, e.bb);
+}
+
+// Whether the diamond of pixel (p, q) meets the inside of the path. The path
+// is symmetric about both axes, so the diamond is taken to the quadrant
+// x, y >= 0, where its part nearest the centre is the edge from its left
+// corner (x - 1, y) to its lower one (x, y - 1): the diamond meets the inside
+// when that edge does, at a corner or in between. Along the edge the path's
+// function is least at t = (y A - (x - 1) B) / (A + B), and that least value
+// is negative exactly when (x - 1 + y)^2 < A + B.
+bool diamond_meets(const PathEllipse& e, i64 p, i64 q) {
+  const i128 x = abs128(i128{2} * p - e.cx2), y = abs128(i128{2} * q - e.cy2);
+  if ((x == 0 && y == 0) || corner_inside(e, x - 1, y) || corner_inside(e, x, y - 1))
+    return true;
+  if (x == 0 || y == 0)
+    return false;  // the corner on the axis is the diamond's nearest point
+  const i128 a = static_cast<i128>(e.aa), b = static_cast<i128>(e.bb);
+  const i128 t_num = y * a - (x - 1) * b;
+  const u128 offset = static_cast<u128>(x - 1 + y);
+  return t_num > 0 && t_num < a + b && offset * offset < e.aa + e.bb;
+}
+
+// Whether the whole diamond lies inside the path or on it: in the quadrant
+// x, y >= 0 its farthest points are its right and upper corners.
+bool diamond_within(const PathEllipse& e, i64 p, i64 q) {
+  const i128 x = abs128(i128{2} * p - e.cx2), y = abs128(i128{2} * q - e.cy2);
+  return corner_inside_or_on(e, x + 1, y) && corner_inside_or_on(e, x, y + 1);
+}
+
+// The pixels of row q for which test holds, symmetric about the centre; the
+// right end is guessed from the half-width at doubled row offset y_guess and
+// then settled exactly.
+template <typename Test>
+Span diamond_span(const PathEllipse& e, i64 q, i64 y_guess, i64 x_pad, Test test) {
+  const i64 centre = static_cast<i64>(floor_div(e.cx2 + 1, 2));  // first p with X >= 0
+  if (!test(e, centre, q))
+    return {};
+  const double r = 1.0 - std::pow(static_cast<double>(y_guess) / static_cast<double>(e.b2), 2);
+  const double half = static_cast<double>(e.a2) * std::sqrt(std::max(r, 0.0)) + x_pad;
+  i64 p = centre + static_cast<i64>((half - static_cast<double>(2 * centre - e.cx2)) / 2);
+  p = std::max(p, centre);
+  while (test(e, p + 1, q))
+    ++p;
+  while (!test(e, p, q))
+    --p;
+  return {e.cx2 - p, p};
+}
+
+// The pen's pixels of row q together with what they enclose, and the
+// enclosed ones alone.
+Span path_run(const PathEllipse& e, i64 q) {
+  const i64 y = std::max<i64>((2 * q - e.cy2 < 0 ? e.cy2 - 2 * q : 2 * q - e.cy2) - 1, 0);
+  return diamond_span(e, q, std::min(y, e.b2), 1, diamond_meets);
+}
+Span path_hole(const PathEllipse& e, i64 q) {
+  const i64 y = (2 * q - e.cy2 < 0 ? e.cy2 - 2 * q : 2 * q - e.cy2) + 1;
+  if (y > e.b2)
+    return {};
+  return diamond_span(e, q, y, -1, diamond_within);
+}
+
+// The non-negative doubled x offset at which the path crosses the doubled row
+// offset y exactly, or -1 when that is not an integer.
+i64 exact_crossing(const PathEllipse& e, i64 y) {
+  const u128 ay = abs128(y);
+  if (ay > static_cast<u128>(e.b2))
+    return -1;
+  const u128 m = (static_cast<u128>(e.b2) - ay) * (static_cast<u128>(e.b2) + ay);
+  const double guess =
+      static_cast<double>(e.a2) * std::sqrt(static_cast<double>(m)) / static_cast<double>(e.b2);
+  const i64 near = static_cast<i64>(guess + 0.5);
+  // An exact crossing lies within far less than this of the real one.
+  if (std::abs(guess - static_cast<double>(near)) > 0.25)
+    return -1;
+  for (i64 x = std::max<i64>(near - 1, 0); x <= near + 1; ++x) {
+    const u128 xx = static_cast<u128>(x) * static_cast<u128>(x);
+    if (!product_less(xx, e.bb, e.aa, m) && !product_less(e.aa, m, xx, e.bb))
+      return x;
+  }
+  return -1;
+}
+
+// Where the path passes exactly halfway between two pixels of row q (the
+// right corner of one diamond) or between one of them and the pixel below (the
+// bottom corner), the pen lights the left one, or the upper one.
+void light_ties(Target& t, const PathEllipse& e, i64 q, std::uint32_t pixel) {
+  const i64 y = 2 * q - e.cy2;
+  for (int corner = 0; corner < 2; ++corner) {
+    const i64 x = exact_crossing(e, y + corner);
+    if (x < 0)
+      continue;
+    // A right corner is at 2p + 1 - cx2, a bottom corner at 2p - cx2.
+    for (const i64 offset : {x, -x}) {
+      const i64 twice_p = offset + e.cx2 - (corner == 0 ? 1 : 0);
+      if (twice_p % 2 == 0)
+        t.plot(twice_p / 2, q, pixel);
+      if (x == 0)
+        break;
+    }
+  }
+}
+
+// The thin pen along the box's ellipse over the brush inside it. A box one
+// pixel wide or high is a line of its pixels.
 void ellipse_thin(Target& t, const Box& box, const PlatPen& pen, const PlatBrush& brush) {
-  const Ellipse e = box_ellipse(box);
   const std::uint32_t pen_pixel = soft_pixel_from_color(pen.color);
   const std::uint32_t brush_pixel = soft_pixel_from_color(brush.color);
   const bool solid = !brush.hollow && brush_pixel == pen_pixel;
-  const Span rows = ellipse_rows(t, e);
-  if (rows.empty())
+  if (box.r - box.l == 1 || box.b - box.t == 1) {
+    const Span rows = clip_rows(t, box.t, box.b - 1);
+    for (i64 q = rows.l; q <= rows.r; ++q)
+      t.fill(q, box.l, box.r - 1, pen_pixel);
     return;
-  Span above = ellipse_span(e, rows.l - 1), here = ellipse_span(e, rows.l);
+  }
+  const PathEllipse e = path_of(box);
+  const Span rows = clip_rows(t, static_cast<i64>(ceil_div(e.cy2 - e.b2, 2)),
+                              static_cast<i64>(floor_div(e.cy2 + e.b2, 2)));
   for (i64 q = rows.l; q <= rows.r; ++q) {
-    const Span below = ellipse_span(e, q + 1);
+    const Span run = path_run(e, q);
     if (solid) {
-      t.fill(q, here, pen_pixel);
-    } else if (!here.empty()) {
-      // Inside the outline: pixels whose four neighbours are all in the shape.
-      Span inner = {here.l + 1, here.r - 1};
-      if (above.empty() || below.empty()) {
-        inner = {};
-      } else {
-        inner = intersect(intersect(inner, above), below);
-      }
-      paint_ring_row(t, q, here, inner, pen_pixel, !brush.hollow, brush_pixel);
+      t.fill(q, run, pen_pixel);
+    } else {
+      paint_ring_row(t, q, run, path_hole(e, q), pen_pixel, !brush.hollow, brush_pixel);
     }
-    above = here;
-    here = below;
+    light_ties(t, e, q, pen_pixel);
   }
 }
 
@@ -544,12 +672,11 @@ void soft_ellipse(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::
   if (!t.usable() || !make_box(left, top, right, bottom, &b))
     return;
   if (pen.none) {
-    if (!brush.hollow) {
-      const Ellipse e = box_ellipse({b.l, b.t, b.r - 1, b.b - 1});
-      const std::uint32_t brush_pixel = soft_pixel_from_color(brush.color);
-      const Span rows = ellipse_rows(t, e);
-      for (i64 q = rows.l; q <= rows.r; ++q)
-        t.fill(q, ellipse_span(e, q), brush_pixel);
+    // The brush alone: the filled shape of the box one pixel smaller.
+    if (!brush.hollow && b.r - b.l > 1 && b.b - b.t > 1) {
+      PlatPen same;
+      same.color = brush.color;
+      ellipse_thin(t, {b.l, b.t, b.r - 1, b.b - 1}, same, brush);
     }
   } else if (thin(pen)) {
     ellipse_thin(t, b, pen, brush);

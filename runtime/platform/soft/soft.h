@@ -1,9 +1,10 @@
 // Software canvases shared by the headless and gtk backends: 32-bit pixel
 // buffers, the rasteriser that follows the Windows drawing rules, and text
-// through FreeType with faces chosen by Fontconfig. The soft_* functions below
-// with the names of seam operations are the canvas and text half of those
-// backends' tables; the backends implement windows and the message queue and
-// hand out canvases made here.
+// through FreeType with faces chosen by Fontconfig (text.cpp; where those are
+// absent, text_measure_only.cpp measures text and draws none). The soft_*
+// functions below with the names of seam operations are the canvas and text
+// half of those backends' tables; the backends implement windows and the
+// message queue and hand out canvases made here.
 #pragma once
 
 #include <cstdint>
