@@ -40,3 +40,6 @@ BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-d
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
 # The cross compiler that checks the portable parts build for Windows.
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
+# The fuzz targets and the clang build: clang with libFuzzer and the sanitizer
+# runtimes, and the symbolizer that names the lines in their reports.
+FUZZ_PACKAGES="clang libclang-rt-14-dev llvm"

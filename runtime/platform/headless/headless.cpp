@@ -581,3 +581,11 @@ bool headless_menu_checked(PlatMenu* menu, unsigned id) {
 int headless_menu_bar_draws(PlatWindow* window) {
   return window ? window->menu_bar_draws : 0;
 }
+
+// ---------------------------------------------------------------------------
+// Starting over
+
+void headless_reset() {
+  // The windows' destructors free their canvases.
+  state() = Headless{};
+}
