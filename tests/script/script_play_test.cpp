@@ -173,18 +173,6 @@ TEST(ScriptPlayback, MissingFileIsReportedAndEndsPlayback) {
   EXPECT_EQ(script_stream, nullptr);
 }
 
-TEST(ScriptPlayback, FailedReadEndsPlaybackAsTheEndOfFileDoes) {
-  start_runtime();
-  ScopedTempDir dir;
-  // A directory opens for reading here but gives no line.
-  std::filesystem::create_directory("VELKO.SCR");
-  run_menu_command(IDM_PLAYBACK);
-  play_one = 1;
-  EXPECT_EQ(read_script_events(), "");
-  EXPECT_EQ(playing + play_one, 0);
-  EXPECT_EQ(log_lines(), std::vector<std::string>{eof_message});
-}
-
 TEST(ScriptPlayback, PlayOneStepsThroughARunOneEventAtATime) {
   start_runtime();
   ScopedTempDir dir;
