@@ -3,12 +3,13 @@
 // headless backend. After every event the designer's state must stay within
 // its limits.
 //
-// Each input is a series of actions, two or three bytes each, handed to the
+// Each input is a series of actions, two bytes and more each, handed to the
 // backend at increasing virtual times; when they are used up the backend
 // closes the graphics window, which ends the run. Every input starts a fresh
 // runtime and a fresh backend, with no script file.
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "designer/designer.h"
 #include "fuzz/fuzz_support.h"
@@ -55,12 +56,32 @@ int client_y(int y) {
   return 248 - y;
 }
 
+// Lines of clicks anywhere in 32 bits, keys and short runs of ticks.
+std::string hand_written_script(FuzzInput& in, int lines) {
+  std::string script;
+  char line[64];
+  for (int i = 0; i < lines; ++i) {
+    const std::uint8_t kind = in.byte();
+    if (kind % 3 == 0) {
+      const int x = in.argument();
+      const int y = in.argument();
+      std::snprintf(line, sizeof line, "VELKO_MOUSE(%d, %d);\n", x, y);
+    } else if (kind % 3 == 1) {
+      std::snprintf(line, sizeof line, "VELKO_KBD(%d);\n", in.byte());
+    } else {
+      std::snprintf(line, sizeof line, "VELKO_PERIODIC(%d);\n", kind % 20);
+    }
+    script += line;
+  }
+  return script;
+}
+
 void schedule_actions(FuzzInput& in) {
   std::int64_t time = 1;
   for (int n = 0; n < MAX_ACTIONS && !in.empty(); ++n) {
     const std::uint8_t op = in.byte();
     const std::uint8_t a = in.byte();
-    switch (op % 12) {
+    switch (op % 14) {
       case 0:
       case 1:
       case 2: {
@@ -109,10 +130,35 @@ void schedule_actions(FuzzInput& in) {
             headless_key_up(PLAT_VK_CONTROL, a & 2 ? log_window : graphics_window);
           });
         break;
-      default:
+      case 11:
         // Time passes: up to three ticks.
         time += a % 32 * 10;
         break;
+      case 12: {
+        // A flood: up to 31 clicks and as many keys queued at once.
+        const int cx = in.byte() * 3;
+        const int cy = in.byte() * 2;
+        headless_at(time, [a, cx, cy] {
+          for (int i = 0; i < a % 32; ++i) {
+            headless_click(cx, cy);
+            headless_key_press('A' + i % 26, graphics_window);
+          }
+        });
+        break;
+      }
+      default: {
+        // A hand-written script, played back: far-away points that no click
+        // can give.
+        const std::string script = hand_written_script(in, a % 8 + 1);
+        headless_at(time, [script] {
+          if (std::FILE* file = std::fopen(SCRIPT_FILE_NAME, "wb")) {
+            std::fputs(script.c_str(), file);
+            std::fclose(file);
+          }
+          headless_choose_menu(graphics_window, IDM_PLAYBACK);
+        });
+        break;
+      }
     }
     time += 7;
   }
