@@ -104,8 +104,9 @@ class ScopedEffectiveUser {
  public:
   explicit ScopedEffectiveUser(uid_t user) : previous_(geteuid()), ok_(seteuid(user) == 0) {}
   ~ScopedEffectiveUser() {
-    if (ok_)
+    if (ok_) {
       EXPECT_EQ(seteuid(previous_), 0);
+    }
   }
   bool ok() const { return ok_; }
 
