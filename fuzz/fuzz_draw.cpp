@@ -22,7 +22,7 @@
 namespace {
 
 constexpr int MAX_TEXT = 1500;  // beyond the 1023 characters a text may hold
-constexpr int MAX_CALLS = 64;
+constexpr int MAX_CALLS = 24;
 
 int checked(int color) {
   return color >= 0 && color < PALETTE_SIZE ? color : RED;
