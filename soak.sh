@@ -178,8 +178,13 @@ done
 
 # A clean end: Ctrl+Q, and the program exits by itself with status 0.
 xdotool mousemove --window "$window" 450 $((top + 200)) key ctrl+q
-for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
-if wait "$app"; then
+for _ in $(seq 200); do kill -0 "$app" 2>/dev/null || break; sleep 0.05; done
+if kill -0 "$app" 2>/dev/null; then
+  echo "FAIL: the program did not quit within 10 s of Ctrl+Q"
+  status=1
+  kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+elif wait "$app"; then
   echo "the program quit cleanly"
 else
   echo "FAIL: the program did not quit cleanly"
