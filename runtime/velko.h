@@ -9,6 +9,15 @@
 // window was visible.
 #pragma once
 
+// What the shared runtime library offers; everything else in it stays inside.
+#if defined(_WIN32)
+#define VELKO_API
+#elif defined(__GNUC__)
+#define VELKO_API __attribute__((visibility("default")))
+#else
+#define VELKO_API
+#endif
+
 // GCC is told the GNU printf family, which MinGW's own printf would otherwise
 // hide; clang knows only the plain printf archetype.
 #if defined(__clang__)
@@ -65,26 +74,27 @@ inline constexpr int MAX_PTSIZE = 127;
 
 // Start and end. The four values are those of the process entry: instance,
 // previous instance, command line and show mode.
-int VELKO_start(void* instance, void* prev_instance, char* command_line, int show_mode);
-int VELKO_finish();
+VELKO_API int VELKO_start(void* instance, void* prev_instance, char* command_line, int show_mode);
+VELKO_API int VELKO_finish();
 
 // Blocks until one event is there; stores its x, y (runtime coordinates) and
 // key character and returns its kind (VELKO_QUIT after VELKO_RUN_QUIT).
-int VELKO_next_event(int* x, int* y, char* key);
-int VELKO_set_run_mode(int mode);
+VELKO_API int VELKO_next_event(int* x, int* y, char* key);
+VELKO_API int VELKO_set_run_mode(int mode);
 
 // Drawing. A width of 0 fills the shape; a positive width draws only its
 // outline. Bad colours, negative sizes and texts larger than MAX_PTSIZE are
 // repaired and reported in the log window.
-int VELKO_circle(int color, int x, int y, int radius);
-int VELKO_triangle(int color, int x1, int y1, int x2, int y2, int x3, int y3, int width);
-int VELKO_rectangle(int color, int x1, int y1, int x2, int y2, int width);
-int VELKO_line(int color, int x1, int y1, int x2, int y2, int width);
-int VELKO_pixel(int color, int x, int y);
-int VELKO_print_at(int color, int x, int y, int ptsize, const char* format, ...) VELKO_PRINTF(5, 6);
-int VELKO_wipe();
+VELKO_API int VELKO_circle(int color, int x, int y, int radius);
+VELKO_API int VELKO_triangle(int color, int x1, int y1, int x2, int y2, int x3, int y3, int width);
+VELKO_API int VELKO_rectangle(int color, int x1, int y1, int x2, int y2, int width);
+VELKO_API int VELKO_line(int color, int x1, int y1, int x2, int y2, int width);
+VELKO_API int VELKO_pixel(int color, int x, int y);
+VELKO_API int VELKO_print_at(int color, int x, int y, int ptsize, const char* format, ...)
+    VELKO_PRINTF(5, 6);
+VELKO_API int VELKO_wipe();
 
 // The log window.
-int VELKO_log(const char* format, ...) VELKO_PRINTF(1, 2);
-int VELKO_set_logging(int on);
-int VELKO_show_log(int show);
+VELKO_API int VELKO_log(const char* format, ...) VELKO_PRINTF(1, 2);
+VELKO_API int VELKO_set_logging(int on);
+VELKO_API int VELKO_show_log(int show);

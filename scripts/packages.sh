@@ -34,8 +34,11 @@ ensure_packages() {
   fi
 }
 
+# The fonts the program prefers, and the only ones the tests see (the build
+# reads this line to make the tests' font configuration).
+FONT_PACKAGES="fonts-liberation2 fonts-dejavu-core"
 # What building needs, for the program and for the tests.
-BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
+BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev $FONT_PACKAGES libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
 # What the desktop end-to-end tests need beside that.
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
 # The cross compiler that checks the portable parts build for Windows.

@@ -60,6 +60,7 @@ int VELKO_log(const char* format, ...) {
   }
   const std::size_t length = std::strlen(buffer);
   store_line(buffer, length);
+  plat_note_log_line(buffer);
   draw_log_line(buffer);
   return static_cast<int>(length);
 }

@@ -9,7 +9,11 @@
 //
 // Handles: a window handle stays safe to pass after its window has been
 // destroyed; every operation on a destroyed window (or on a null handle, menu,
-// canvas or font) does nothing and answers 0 / false / null.
+// canvas or font) does nothing and answers 0 / false / null. The handle types
+// are opaque: each backend keeps its own records behind them.
+//
+// One build may hold several backends (see backend.h); plat_open picks the one
+// a process runs on, and every call below goes to it.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +29,34 @@ using PlatResult = std::intptr_t;
 
 // Colours are 0x00BBGGRR words: red in the lowest byte.
 using PlatColor = std::uint32_t;
+
+// ---------------------------------------------------------------------------
+// The backend
+
+// Picks and opens the backend, before any other call: the one the environment
+// variable VELKO_BACKEND names ("gtk", "headless", "win32"), else the build's
+// default, its desktop backend where it has one. Answers null when the backend
+// is ready, else a sentence saying why the program cannot run, such as
+// "cannot open a display: DISPLAY is not set".
+const char* plat_open();
+
+// Ends the run on the backend; the handles stay safe to pass.
+void plat_close();
+
+// The name of the backend in use.
+const char* plat_backend_name();
+
+// Tells the user why the program cannot go on, as the platform tells such
+// things (standard error, or a message box), and ends the process with
+// status 1.
+[[noreturn]] void plat_fail(const char* message);
+
+// What the program was given and what it said, for a backend that keeps a
+// transcript of the run (headless under velko-check); the others ignore it.
+// An event delivered to the program, of VELKO_next_event's kinds.
+void plat_note_event(int kind, int x, int y, int key);
+// A line written to the log window, as stored.
+void plat_note_log_line(const char* text);
 
 // ---------------------------------------------------------------------------
 // Messages

@@ -129,7 +129,9 @@ int VELKO_next_event(int* x, int* y, char* key) {
     *y = event_y;
   if (key)
     *key = event_key;
-  return quit_requested ? VELKO_QUIT : pending_kind;
+  const int kind = quit_requested ? VELKO_QUIT : pending_kind;
+  plat_note_event(kind, event_x, event_y, static_cast<unsigned char>(event_key));
+  return kind;
 }
 
 int VELKO_set_run_mode(int mode) {

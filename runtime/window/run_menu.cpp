@@ -9,6 +9,10 @@
 PlatMenu* run_menu = nullptr;
 int ctrl_down = 0;
 
+#ifndef VELKO_VERSION_STRING
+#define VELKO_VERSION_STRING "(unknown version)"
+#endif
+
 namespace {
 
 struct MenuEntry {
@@ -33,7 +37,7 @@ constexpr MenuEntry run_menu_entries[] = {
     {PLAT_MENU_STRING, IDM_QUIT, "&Quit\tCtrl+Q"},
     {PLAT_MENU_SEPARATOR, 0, nullptr},
     // Information only: greyed, so they cannot be chosen.
-    {PLAT_MENU_GRAYED, IDM_INFO, "VELKO runtime 1.0"},
+    {PLAT_MENU_GRAYED, IDM_INFO, "VELKO runtime " VELKO_VERSION_STRING},
     {PLAT_MENU_GRAYED, IDM_INFO, "Documentation: README.md and docs/"},
     {PLAT_MENU_GRAYED, IDM_INFO, "Sources: runtime/ and designer/"},
     {PLAT_MENU_GRAYED, IDM_INFO, "Tests: tests/"},

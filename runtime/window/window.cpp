@@ -104,6 +104,10 @@ PlatResult graphics_window_proc(PlatWindow* window, unsigned kind, PlatWParam wp
 
 int VELKO_start(void* instance, void* prev_instance, char*, int show_mode) {
   start_hook();
+  // Without its windows the program cannot run at all; it says why and ends
+  // rather than waiting for events that can never come.
+  if (const char* why = plat_open())
+    plat_fail(why);
   if (!prev_instance)
     register_classes(instance);
 
@@ -131,5 +135,6 @@ int VELKO_start(void* instance, void* prev_instance, char*, int show_mode) {
 int VELKO_finish() {
   plat_release_canvas(graphics_window, window_dc);
   close_script();
+  plat_close();
   return 1;
 }

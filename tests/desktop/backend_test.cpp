@@ -3,6 +3,7 @@
 // and closing. Toolkit input is synthesised as the toolkit's own events.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -110,7 +111,7 @@ void key(PlatWindow* window, bool press, guint keyval, unsigned state) {
   ASSERT_TRUE(
       gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &n));
   GdkEvent* event = gdk_event_new(press ? GDK_KEY_PRESS : GDK_KEY_RELEASE);
-  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->window)));
+  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->native->window)));
   event->key.keyval = keyval;
   event->key.state = state;
   event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
@@ -123,7 +124,7 @@ void key(PlatWindow* window, bool press, guint keyval, unsigned state) {
 
 void button(PlatWindow* window, GdkEventType type, guint number, double x, double y) {
   GdkEvent* event = gdk_event_new(type);
-  event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->area)));
+  event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->native->area)));
   event->button.button = number;
   event->button.x = x;
   event->button.y = y;
@@ -162,14 +163,14 @@ TEST(GtkBackend, FixedWindowWithMenuHasTheClassicClientArea) {
   const auto taken = pump(400);
   // The real layout gives the drawing area exactly that size: no new size.
   EXPECT_EQ(count(taken, PLAT_MSG_SIZE), 0);
-  EXPECT_EQ(gtk_widget_get_allocated_width(window->area), 595);
-  EXPECT_EQ(gtk_widget_get_allocated_height(window->area), 496);
-  EXPECT_FALSE(gtk_window_get_resizable(GTK_WINDOW(window->window)));
+  EXPECT_EQ(gtk_widget_get_allocated_width(window->native->area), 595);
+  EXPECT_EQ(gtk_widget_get_allocated_height(window->native->area), 496);
+  EXPECT_FALSE(gtk_window_get_resizable(GTK_WINDOW(window->native->window)));
   // The menu bar sits above the client area.
   GtkAllocation bar;
-  gtk_widget_get_allocation(window->menu->widget, &bar);
+  gtk_widget_get_allocation(window->menu->native->widget, &bar);
   GtkAllocation area;
-  gtk_widget_get_allocation(window->area, &area);
+  gtk_widget_get_allocation(window->native->area, &area);
   EXPECT_GT(bar.height, 0);
   EXPECT_EQ(area.y, bar.y + bar.height);
 }
@@ -268,11 +269,11 @@ TEST(GtkBackend, QuitMessageCarriesTheExitCode) {
 
 TEST(GtkBackend, MenuShowsMnemonicsShortcutsChecksAndGreyedItems) {
   PlatWindow* window = make_window(false);
-  const auto bar_items = children(window->menu->widget);
+  const auto bar_items = children(window->menu->native->widget);
   ASSERT_EQ(bar_items.size(), 1u);
   EXPECT_STREQ(gtk_menu_item_get_label(GTK_MENU_ITEM(bar_items[0])), "_Run");
   GtkWidget* popup = gtk_menu_item_get_submenu(GTK_MENU_ITEM(bar_items[0]));
-  ASSERT_EQ(popup, test_popup->widget);
+  ASSERT_EQ(popup, test_popup->native->widget);
   const auto items = children(popup);
   ASSERT_EQ(items.size(), 5u);
 
@@ -290,14 +291,14 @@ TEST(GtkBackend, MenuShowsMnemonicsShortcutsChecksAndGreyedItems) {
   EXPECT_STREQ(gtk_menu_item_get_label(GTK_MENU_ITEM(items[4])), "Salt & pepper__1");
 
   // No accelerators are installed, so Ctrl+letters stay the runtime's keys.
-  GSList* groups = gtk_accel_groups_from_object(G_OBJECT(window->window));
+  GSList* groups = gtk_accel_groups_from_object(G_OBJECT(window->native->window));
   EXPECT_EQ(groups, nullptr);
 }
 
 TEST(GtkBackend, CheckMarksFollowOnlyTheRuntime) {
   PlatWindow* window = make_window(false);
   pump(50);
-  const auto items = children(test_popup->widget);
+  const auto items = children(test_popup->native->widget);
   auto* record = GTK_CHECK_MENU_ITEM(items[3]);
 
   // Set from code: the mark shows, and it is not taken for a choice.
@@ -361,8 +362,8 @@ TEST(GtkBackend, KeysBecomeVirtualKeysAndWindowsCharacters) {
   EXPECT_EQ(static_cast<std::uint32_t>(up->lparam) >> 30, 3u);  // released, was down
 
   // Alt+R went to the toolkit, whose mnemonic opened the Run menu.
-  EXPECT_TRUE(gtk_widget_get_visible(test_popup->widget));
-  gtk_menu_shell_deactivate(GTK_MENU_SHELL(window->menu->widget));
+  EXPECT_TRUE(gtk_widget_get_visible(test_popup->native->widget));
+  gtk_menu_shell_deactivate(GTK_MENU_SHELL(window->menu->native->widget));
   pump(50);
 }
 
@@ -426,13 +427,13 @@ TEST(GtkBackend, CloseBoxAsksAndTheDefaultHandlingDestroys) {
   handled.clear();
 
   GdkEvent* event = gdk_event_new(GDK_DELETE);
-  event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->window)));
+  event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->native->window)));
   put_event(event);
   pump(100);
   ASSERT_GE(handled.size(), 2u);
   EXPECT_EQ(handled[0].kind, PLAT_MSG_CLOSE);
   EXPECT_EQ(handled[1].kind, PLAT_MSG_DESTROY);
-  EXPECT_EQ(window->window, nullptr);
+  EXPECT_EQ(window->native->window, nullptr);
 
   // The handle stays safe; nothing reaches the destroyed window any more.
   handled.clear();
@@ -462,9 +463,9 @@ TEST(GtkBackend, ResizingARedrawnWindowSendsSizeThenOneRepaint) {
   plat_client_size(window, &w, &h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 300);
-  EXPECT_TRUE(gtk_window_get_resizable(GTK_WINDOW(window->window)));
+  EXPECT_TRUE(gtk_window_get_resizable(GTK_WINDOW(window->native->window)));
 
-  gtk_window_resize(GTK_WINDOW(window->window), 400, 200);
+  gtk_window_resize(GTK_WINDOW(window->native->window), 400, 200);
   const auto taken = pump(500);
   const PlatMessage* size = first(taken, PLAT_MSG_SIZE);
   ASSERT_NE(size, nullptr);
@@ -476,5 +477,11 @@ TEST(GtkBackend, ResizingARedrawnWindowSendsSizeThenOneRepaint) {
 }
 
 int main(int argc, char** argv) {
-  return desktop_test_main(argc, argv);
+  return desktop_test_main(argc, argv, [] {
+    if (const char* why = plat_open()) {
+      std::fprintf(stderr, "gtk backend: %s\n", why);
+      return false;
+    }
+    return true;
+  });
 }

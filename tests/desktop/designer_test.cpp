@@ -15,6 +15,7 @@
 
 #include "runtime/draw/palette.h"
 #include "tests/desktop/desktop_support.h"
+#include "tests/support/ink.h"
 
 namespace {
 
@@ -94,16 +95,15 @@ class Designer : public testing::Test {
   std::uint32_t at(int x, int y) const { return shot.at(image_x(x), image_y(y)); }
   bool is(int x, int y, int color) const { return at(x, y) == palette_rgb[color]; }
 
-  // Pixels of one colour in a box of runtime coordinates.
-  int count_in(int color, int left, int bottom, int right, int top) const {
+  // Glyph ink of one colour on the status line (glyphs are antialiased).
+  int status_pixels(int color) const {
     int n = 0;
-    for (int y = bottom; y <= top; ++y) {
-      for (int x = left; x <= right; ++x)
-        n += is(x, y, color);
+    for (int y = -245; y <= -205; ++y) {
+      for (int x = -130; x <= 290; ++x)
+        n += is_ink_of(at(x, y), palette_rgb[color]);
     }
     return n;
   }
-  int status_pixels(int color) const { return count_in(color, -130, -245, 290, -205); }
 
   void expect_color(int x, int y, int color, int timeout_ms = 3000) {
     EXPECT_TRUE(wait_until([&] { return is(x, y, color); }, timeout_ms))

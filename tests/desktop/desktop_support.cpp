@@ -95,7 +95,7 @@ PrivateDisplay::~PrivateDisplay() {
   }
 }
 
-int desktop_test_main(int argc, char** argv) {
+int desktop_test_main(int argc, char** argv, bool (*setup)()) {
   testing::InitGoogleTest(&argc, argv);
   if (testing::GTEST_FLAG(list_tests))
     return RUN_ALL_TESTS();
@@ -104,6 +104,8 @@ int desktop_test_main(int argc, char** argv) {
     std::fprintf(stderr, "desktop tests: %s\n", display.error().c_str());
     return 1;
   }
+  if (setup && !setup())
+    return 1;
   return RUN_ALL_TESTS();
 }
 

@@ -27,8 +27,9 @@ class PrivateDisplay {
 };
 
 // The main of the desktop test programs: one private display for the process
-// (each ctest case runs in a process of its own), then the tests.
-int desktop_test_main(int argc, char** argv);
+// (each ctest case runs in a process of its own), then setup (when given; its
+// false ends the program with status 1), then the tests.
+int desktop_test_main(int argc, char** argv, bool (*setup)() = nullptr);
 
 struct CommandResult {
   int status = -1;  // exit status, or -1 when it did not exit normally

@@ -40,7 +40,7 @@ TEST(RunMenu, BuiltOnTheGraphicsWindowWithSixteenItems) {
       {2048, 0, ""},
       {0, 8, "&Quit\tCtrl+Q"},
       {2048, 0, ""},
-      {1, 9, "VELKO runtime 1.0"},
+      {1, 9, "VELKO runtime " VELKO_VERSION_STRING},
   };
   const auto items = headless_menu_items(run_menu);
   ASSERT_EQ(items.size(), 16u);

@@ -1,8 +1,5 @@
-// Opening the display. The seam has no call for it, so the first call that
-// needs the toolkit opens it; a program that cannot have one stops there with
-// a plain message instead of failing later in every window call.
-#include <cerrno>
-#include <cstdio>
+// Opening the display, the backend's first step: without one the program
+// cannot run, and the answer says why in words a user can act on.
 #include <cstdlib>
 #include <string>
 
@@ -15,30 +12,28 @@ const char* environment(const char* name) {
   return value && *value ? value : nullptr;
 }
 
-[[noreturn]] void cannot_open(const std::string& reason) {
-  const char* name = program_invocation_short_name;
-  std::fprintf(stderr, "%s: cannot open a display: %s\n", name && *name ? name : "velko",
-               reason.c_str());
-  std::exit(1);
-}
-
 }  // namespace
 
-void gb_open_display() {
+const char* gb_open_display() {
   static bool open = false;
+  static std::string why;
   if (open)
-    return;
+    return nullptr;
   const char* x_display = environment("DISPLAY");
   const char* wayland_display = environment("WAYLAND_DISPLAY");
-  if (!x_display && !wayland_display)
-    cannot_open("DISPLAY is not set");
+  if (!x_display && !wayland_display) {
+    why = "cannot open a display: DISPLAY is not set";
+    return why.c_str();
+  }
   if (!gtk_init_check(nullptr, nullptr)) {
     std::string tried;
     if (wayland_display)
       tried += std::string("\"") + wayland_display + "\"";
     if (x_display)
       tried += std::string(tried.empty() ? "" : " or ") + "\"" + x_display + "\"";
-    cannot_open("no display server answers at " + tried);
+    why = "cannot open a display: no display server answers at " + tried;
+    return why.c_str();
   }
   open = true;
+  return nullptr;
 }

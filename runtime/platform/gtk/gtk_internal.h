@@ -1,44 +1,23 @@
-// Shared state of the GTK backend: the window and menu records behind the
-// seam's handles, and the few calls its files make into each other. Names
-// carry the prefix gb_ (GTK backend) so they never meet the toolkit's own.
+// Shared state of the GTK backend: what it keeps beside the shared window and
+// menu records (its widgets), and the few calls its files make into each
+// other. Names carry the prefix gb_ (GTK backend) so they never meet the
+// toolkit's own.
 #pragma once
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/soft/menus.h"
+#include "runtime/platform/soft/windows.h"
 
-// The frame metrics of the classic Windows look, from which a window's
-// client area is made out of the outer size the runtime asks for: a fixed
-// 601 x 540 window with a menu so gets a 595 x 496 client area, as on
-// Windows itself and on the headless backend. The real frame and menu bar
-// are whatever the window manager and the theme make them.
-inline constexpr int GB_FIXED_FRAME = 3;
-inline constexpr int GB_SIZING_FRAME = 4;
-inline constexpr int GB_CAPTION = 19;
-inline constexpr int GB_MENU_BAR = 19;
-
-struct GbClass {
-  std::string name;
-  PlatHandler handler = nullptr;
-  bool redraw_on_resize = false;
-  PlatColor background = 0;
-};
-
-struct PlatWindow {
-  const GbClass* window_class = nullptr;
-  std::string title;
-  bool resizable = false;
-  int width = 0, height = 0;  // outer frame as asked for
-  bool visible = false;
-  bool destroyed = false;
-  bool invalid = false;  // needs a repaint by the runtime
-  PlatMenu* menu = nullptr;
-  PlatCanvas* canvas = nullptr;      // the client-area pixels; kept after destruction
+// The widgets of a window. The client area is made out of the outer size the
+// runtime asks for with the shared frame metrics, as on Windows itself and on
+// the headless backend; the real frame and menu bar are whatever the window
+// manager and the theme make them.
+struct NativeWindow {
   std::vector<std::uint32_t> shown;  // the pixels the screen was last asked to show
   bool check_queued = false;
   GtkWidget* window = nullptr;  // null once the toolkit's window is gone
@@ -46,35 +25,17 @@ struct PlatWindow {
   GtkWidget* area = nullptr;
 };
 
-struct GbMenuItem {
-  unsigned flags = 0;
-  unsigned id = 0;
-  bool checked = false;
-  PlatMenu* owner = nullptr;
-  PlatMenu* popup = nullptr;    // for a popup item of a menu bar
+struct NativeMenu {
+  GtkWidget* widget = nullptr;  // GtkMenuBar or GtkMenu; one reference is ours
+};
+
+struct NativeMenuItem {
   GtkWidget* widget = nullptr;  // null once the toolkit destroyed it
   gulong activate_handler = 0;
 };
 
-struct PlatMenu {
-  bool bar = false;
-  GtkWidget* widget = nullptr;   // GtkMenuBar or GtkMenu; one reference is ours
-  PlatMenu* parent = nullptr;    // the bar a popup hangs from
-  PlatWindow* window = nullptr;  // the window a bar is attached to
-  std::vector<std::unique_ptr<GbMenuItem>> items;
-};
-
-// Opens the display and initialises GTK on first use. Without a display the
-// program cannot run: it says why on standard error and exits with status 1.
-void gb_open_display();
-
-bool gb_alive(const PlatWindow* window);
-
-// Hands a message straight to the window's handler (a sent message).
-PlatResult gb_send(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam);
-
-// The first visible window that the runtime must repaint, or null.
-PlatWindow* gb_window_to_paint();
+// Opens the display and initialises GTK; null when ready, else why not.
+const char* gb_open_display();
 
 // Stops every timer of a window that is being destroyed.
 void gb_forget_timers(PlatWindow* window);
@@ -85,9 +46,32 @@ void gb_forget_timers(PlatWindow* window);
 // taken so far, as Windows does.
 void gb_remember_key(unsigned scan_code, unsigned plain_keyval, unsigned shifted_keyval);
 
-// The client size that an outer frame leaves, by the metrics above.
-void gb_client_from_frame(const PlatWindow* window, int* width, int* height);
-
 // A menu bar was attached to the window: its client area shrinks by the menu
 // bar's metric, and the window hears of the new size.
 void gb_window_menu_changed(PlatWindow* window);
+
+// The backend's operations, one file per concern; gtk_backend.cpp puts them
+// in the table.
+PlatWindow* gb_create_window(const char* class_name, const char* title, bool resizable, int x,
+                             int y, int width, int height, void* instance);
+bool gb_show_window(PlatWindow* window, int show_mode);
+void gb_screen_size(int* width, int* height);
+PlatResult gb_default_handler(PlatWindow* window, unsigned kind, PlatWParam wparam,
+                              PlatLParam lparam);
+
+bool gb_peek_message(PlatMessage* message);
+void gb_translate_message(const PlatMessage* message);
+PlatResult gb_dispatch_message(const PlatMessage* message);
+void gb_post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam);
+void gb_post_quit(int exit_code);
+void gb_wait_message();
+void gb_set_timer(PlatWindow* window, unsigned id, unsigned period_ms);
+void gb_kill_timer(PlatWindow* window, unsigned id);
+
+PlatMenu* gb_create_menu_bar();
+PlatMenu* gb_create_popup_menu();
+void gb_append_menu_item(PlatMenu* menu, unsigned flags, unsigned id, const char* text);
+void gb_append_popup(PlatMenu* bar, PlatMenu* popup, const char* text);
+void gb_set_menu(PlatWindow* window, PlatMenu* bar);
+void gb_draw_menu_bar(PlatWindow* window);
+void gb_check_menu_item(PlatMenu* menu, unsigned id, bool checked);

@@ -8,12 +8,6 @@
 
 namespace {
 
-// Never freed, so menu handles stay safe to pass.
-std::vector<std::unique_ptr<PlatMenu>>& menus() {
-  static auto* all = new std::vector<std::unique_ptr<PlatMenu>>;  // kept past exit
-  return *all;
-}
-
 // Check marks as Windows shows them: the column is always there, and only a
 // checked item shows its tick, with no empty box beside the other items.
 void install_menu_style() {
@@ -30,46 +24,39 @@ void install_menu_style() {
 }
 
 PlatMenu* new_menu(bool bar) {
-  gb_open_display();
   install_menu_style();
-  menus().push_back(std::make_unique<PlatMenu>());
-  PlatMenu* menu = menus().back().get();
-  menu->bar = bar;
-  menu->widget = bar ? gtk_menu_bar_new() : gtk_menu_new();
-  g_object_ref_sink(menu->widget);
-  gtk_style_context_add_class(gtk_widget_get_style_context(menu->widget), "velko-menu");
+  PlatMenu* menu = soft_new_menu(bar);
+  menu->native = new NativeMenu;  // kept with its record
+  menu->native->widget = bar ? gtk_menu_bar_new() : gtk_menu_new();
+  g_object_ref_sink(menu->native->widget);
+  gtk_style_context_add_class(gtk_widget_get_style_context(menu->native->widget), "velko-menu");
   return menu;
 }
 
 // The toolkit destroys item widgets with their window; the records stay.
 void forget_widget(GtkWidget*, gpointer data) {
-  static_cast<GbMenuItem*>(data)->widget = nullptr;
-}
-
-PlatWindow* window_of(const PlatMenu* menu) {
-  while (menu && menu->parent)
-    menu = menu->parent;
-  return menu ? menu->window : nullptr;
+  static_cast<SoftMenuItem*>(data)->native->widget = nullptr;
 }
 
 // Sets the toolkit's check mark without it counting as a choice.
-void show_check(GbMenuItem* item) {
-  if (!item->widget || !GTK_IS_CHECK_MENU_ITEM(item->widget))
+void show_check(SoftMenuItem* item) {
+  GtkWidget* widget = item->native->widget;
+  if (!widget || !GTK_IS_CHECK_MENU_ITEM(widget))
     return;
-  g_signal_handler_block(item->widget, item->activate_handler);
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item->widget), item->checked);
-  g_signal_handler_unblock(item->widget, item->activate_handler);
+  g_signal_handler_block(widget, item->native->activate_handler);
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), item->checked);
+  g_signal_handler_unblock(widget, item->native->activate_handler);
 }
 
 // A choice of the user: the toolkit has already toggled a check item, which
 // is undone, since the runtime sets the mark itself when it carries out the
 // command.
 void on_activate(GtkMenuItem*, gpointer data) {
-  auto* item = static_cast<GbMenuItem*>(data);
+  auto* item = static_cast<SoftMenuItem*>(data);
   show_check(item);
-  PlatWindow* window = window_of(item->owner);
-  if (gb_alive(window))
-    plat_post_message(window, PLAT_MSG_COMMAND, item->id, 0);
+  PlatWindow* window = soft_menu_window(item->owner);
+  if (soft_alive(window))
+    gb_post_message(window, PLAT_MSG_COMMAND, item->id, 0);
 }
 
 GtkWidget* make_string_item(const char* text) {
@@ -86,100 +73,72 @@ GtkWidget* make_string_item(const char* text) {
   return widget;
 }
 
-GbMenuItem* add_item(PlatMenu* menu, GtkWidget* widget) {
-  menu->items.push_back(std::make_unique<GbMenuItem>());
-  GbMenuItem* item = menu->items.back().get();
-  item->owner = menu;
-  item->widget = widget;
+// Gives a new record its widget, in the menu's widget.
+void show_item(PlatMenu* menu, SoftMenuItem* item, GtkWidget* widget) {
+  item->native = new NativeMenuItem;  // kept with its record
+  item->native->widget = widget;
   g_object_ref_sink(widget);
   g_signal_connect(widget, "destroy", G_CALLBACK(forget_widget), item);
-  gtk_menu_shell_append(GTK_MENU_SHELL(menu->widget), widget);
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu->native->widget), widget);
   gtk_widget_show(widget);
-  return item;
-}
-
-GbMenuItem* find_item(PlatMenu* menu, unsigned id) {
-  if (!menu)
-    return nullptr;
-  for (auto& item : menu->items) {
-    if (item->popup) {
-      if (GbMenuItem* found = find_item(item->popup, id))
-        return found;
-    } else if (!(item->flags & PLAT_MENU_SEPARATOR) && item->id == id) {
-      return item.get();
-    }
-  }
-  return nullptr;
 }
 
 }  // namespace
 
-PlatMenu* plat_create_menu_bar() {
+PlatMenu* gb_create_menu_bar() {
   return new_menu(true);
 }
-PlatMenu* plat_create_popup_menu() {
+
+PlatMenu* gb_create_popup_menu() {
   return new_menu(false);
 }
 
-void plat_append_menu_item(PlatMenu* menu, unsigned flags, unsigned id, const char* text) {
-  if (!menu)
+void gb_append_menu_item(PlatMenu* menu, unsigned flags, unsigned id, const char* text) {
+  SoftMenuItem* item = soft_append_item(menu, flags, id, text);
+  if (!item)
     return;
   if (flags & PLAT_MENU_SEPARATOR) {
-    GbMenuItem* item = add_item(menu, gtk_separator_menu_item_new());
-    item->flags = flags;
+    show_item(menu, item, gtk_separator_menu_item_new());
     return;
   }
-  GbMenuItem* item = add_item(menu, make_string_item(text));
-  item->flags = flags;
-  item->id = id;
-  item->checked = (flags & PLAT_MENU_CHECKED) != 0;
-  item->activate_handler =
-      g_signal_connect(item->widget, "activate", G_CALLBACK(on_activate), item);
+  show_item(menu, item, make_string_item(text));
+  item->native->activate_handler =
+      g_signal_connect(item->native->widget, "activate", G_CALLBACK(on_activate), item);
   show_check(item);
   if (flags & PLAT_MENU_GRAYED)
-    gtk_widget_set_sensitive(item->widget, FALSE);
+    gtk_widget_set_sensitive(item->native->widget, FALSE);
 }
 
-void plat_append_popup(PlatMenu* bar, PlatMenu* popup, const char* text) {
-  if (!bar || !popup || popup->parent)
-    return;  // a popup hangs from one place only
-  GtkWidget* widget = gtk_menu_item_new_with_mnemonic(gb_mnemonic_label(text ? text : "").c_str());
-  GbMenuItem* item = add_item(bar, widget);
-  item->popup = popup;
-  popup->parent = bar;
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), popup->widget);
-}
-
-void plat_set_menu(PlatWindow* window, PlatMenu* bar) {
-  if (!gb_alive(window) || !window->box || window->menu == bar)
+void gb_append_popup(PlatMenu* bar, PlatMenu* popup, const char* text) {
+  SoftMenuItem* item = soft_append_popup(bar, popup, text);
+  if (!item)
     return;
-  if (bar && (!bar->bar || bar->window))
-    return;  // only a free menu bar can be attached
-  if (PlatMenu* old = window->menu) {
-    if (old->widget)
-      gtk_container_remove(GTK_CONTAINER(window->box), old->widget);
-    old->window = nullptr;
-  }
-  window->menu = bar;
+  GtkWidget* widget = gtk_menu_item_new_with_mnemonic(gb_mnemonic_label(text ? text : "").c_str());
+  show_item(bar, item, widget);
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), popup->native->widget);
+}
+
+void gb_set_menu(PlatWindow* window, PlatMenu* bar) {
+  if (!soft_alive(window) || !window->native->box || !soft_menu_attachable(window, bar))
+    return;
+  if (PlatMenu* old = window->menu)
+    gtk_container_remove(GTK_CONTAINER(window->native->box), old->native->widget);
+  soft_attach_menu(window, bar);
   if (bar) {
-    bar->window = window;
-    gtk_box_pack_start(GTK_BOX(window->box), bar->widget, FALSE, FALSE, 0);
-    gtk_box_reorder_child(GTK_BOX(window->box), bar->widget, 0);
-    gtk_widget_show_all(bar->widget);
+    GtkWidget* widget = bar->native->widget;
+    gtk_box_pack_start(GTK_BOX(window->native->box), widget, FALSE, FALSE, 0);
+    gtk_box_reorder_child(GTK_BOX(window->native->box), widget, 0);
+    gtk_widget_show_all(widget);
   }
   gb_window_menu_changed(window);
 }
 
-void plat_draw_menu_bar(PlatWindow* window) {
-  if (gb_alive(window) && window->menu && window->menu->widget) {
-    gtk_widget_queue_draw(window->menu->widget);
-  }
+void gb_draw_menu_bar(PlatWindow* window) {
+  if (soft_alive(window) && window->menu)
+    gtk_widget_queue_draw(window->menu->native->widget);
 }
 
-void plat_check_menu_item(PlatMenu* menu, unsigned id, bool checked) {
-  GbMenuItem* item = find_item(menu, id);
-  if (!item)
-    return;
-  item->checked = checked;
-  show_check(item);
+void gb_check_menu_item(PlatMenu* menu, unsigned id, bool checked) {
+  if (SoftMenuItem* item = soft_check_item(menu, id, checked))
+    show_check(item);
 }

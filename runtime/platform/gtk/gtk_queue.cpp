@@ -65,7 +65,7 @@ Timer* expired_timer() {
 }
 
 bool message_ready() {
-  return !queue().posted.empty() || gb_window_to_paint() || expired_timer();
+  return !queue().posted.empty() || soft_window_to_paint() || expired_timer();
 }
 
 void remove_timers(PlatWindow* window, bool any_id, unsigned id) {
@@ -101,8 +101,7 @@ void gb_remember_key(unsigned scan_code, unsigned plain_keyval, unsigned shifted
   queue().keys[scan_code & 0xFFu] = KeyLevels{true, plain_keyval, shifted_keyval};
 }
 
-bool plat_peek_message(PlatMessage* message) {
-  gb_open_display();
+bool gb_peek_message(PlatMessage* message) {
   for (int i = 0; i < PEEK_ITERATIONS && g_main_context_iteration(nullptr, FALSE); ++i) {
   }
   auto& q = queue();
@@ -112,7 +111,7 @@ bool plat_peek_message(PlatMessage* message) {
     track_modifiers(*message);
     return true;
   }
-  if (PlatWindow* window = gb_window_to_paint()) {
+  if (PlatWindow* window = soft_window_to_paint()) {
     *message = PlatMessage{window, PLAT_MSG_PAINT, 0, 0};
     return true;
   }
@@ -124,7 +123,7 @@ bool plat_peek_message(PlatMessage* message) {
   return false;
 }
 
-void plat_translate_message(const PlatMessage* message) {
+void gb_translate_message(const PlatMessage* message) {
   if (!message || message->kind != PLAT_MSG_KEYDOWN)
     return;
   const auto& q = queue();
@@ -135,34 +134,33 @@ void plat_translate_message(const PlatMessage* message) {
           ? gb_char_from_keyval(q.shift_down ? levels.shifted : levels.plain, vk, q.ctrl_down)
           : soft_char_from_key(vk, q.shift_down, q.ctrl_down);
   if (character)
-    plat_post_message(message->window, PLAT_MSG_CHAR, character, message->lparam);
+    gb_post_message(message->window, PLAT_MSG_CHAR, character, message->lparam);
 }
 
-PlatResult plat_dispatch_message(const PlatMessage* message) {
+PlatResult gb_dispatch_message(const PlatMessage* message) {
   if (!message)
     return 0;
-  return gb_send(message->window, message->kind, message->wparam, message->lparam);
+  return soft_send(message->window, message->kind, message->wparam, message->lparam);
 }
 
-void plat_post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
-  if (!gb_alive(window))
+void gb_post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
+  if (!soft_alive(window))
     return;
   queue().posted.push_back(PlatMessage{window, kind, wparam, lparam});
 }
 
-void plat_post_quit(int exit_code) {
+void gb_post_quit(int exit_code) {
   queue().posted.push_back(
       PlatMessage{nullptr, PLAT_MSG_QUIT, static_cast<PlatWParam>(exit_code), 0});
 }
 
-void plat_wait_message() {
-  gb_open_display();
+void gb_wait_message() {
   while (!message_ready())
     g_main_context_iteration(nullptr, TRUE);
 }
 
-void plat_set_timer(PlatWindow* window, unsigned id, unsigned period_ms) {
-  if (!gb_alive(window))
+void gb_set_timer(PlatWindow* window, unsigned id, unsigned period_ms) {
+  if (!soft_alive(window))
     return;
   remove_timers(window, false, id);
   auto timer = std::make_unique<Timer>();
@@ -172,6 +170,6 @@ void plat_set_timer(PlatWindow* window, unsigned id, unsigned period_ms) {
   queue().timers.push_back(std::move(timer));
 }
 
-void plat_kill_timer(PlatWindow* window, unsigned id) {
+void gb_kill_timer(PlatWindow* window, unsigned id) {
   remove_timers(window, false, id);
 }

@@ -9,7 +9,6 @@
 // does can feed back into another repaint.
 #include <algorithm>
 #include <array>
-#include <map>
 
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/gtk/gtk_keys.h"
@@ -17,25 +16,8 @@
 
 namespace {
 
-// The records live until the process ends, exit included (the toolkit may
-// still call back while the process exits), so they are never destroyed.
-std::map<std::string, std::unique_ptr<GbClass>>& classes() {
-  static auto* all = new std::map<std::string, std::unique_ptr<GbClass>>;
-  return *all;
-}
-
-// Never freed, so handles stay safe to pass after their window is gone.
-std::vector<std::unique_ptr<PlatWindow>>& windows() {
-  static auto* all = new std::vector<std::unique_ptr<PlatWindow>>;
-  return *all;
-}
-
-PlatLParam size_param(int width, int height) {
-  return static_cast<PlatLParam>((width & 0xFFFF) | ((height & 0xFFFF) << 16));
-}
-
 void fill_background(PlatWindow* window) {
-  plat_fill_rect(window->canvas, 0, 0, window->canvas->width, window->canvas->height,
+  soft_fill_rect(window->canvas, 0, 0, window->canvas->width, window->canvas->height,
                  window->window_class->background);
 }
 
@@ -45,21 +27,21 @@ void fill_background(PlatWindow* window) {
 // copy costs the toolkit and the X server nothing that way.
 gboolean show_changes(gpointer data) {
   auto* window = static_cast<PlatWindow*>(data);
-  window->check_queued = false;
+  window->native->check_queued = false;
   // A hidden window is drawn whole when it is shown again.
-  if (gb_alive(window) && window->visible && window->area &&
-      window->shown != window->canvas->pixels) {
-    window->shown = window->canvas->pixels;
-    gtk_widget_queue_draw(window->area);
+  if (soft_alive(window) && window->visible && window->native->area &&
+      window->native->shown != window->canvas->pixels) {
+    window->native->shown = window->canvas->pixels;
+    gtk_widget_queue_draw(window->native->area);
   }
   return G_SOURCE_REMOVE;
 }
 
 void canvas_changed(void* context) {
   auto* window = static_cast<PlatWindow*>(context);
-  if (!gb_alive(window) || !window->area || window->check_queued)
+  if (!soft_alive(window) || !window->native->area || window->native->check_queued)
     return;
-  window->check_queued = true;
+  window->native->check_queued = true;
   g_idle_add(show_changes, window);
 }
 
@@ -80,20 +62,20 @@ bool resize_canvas(PlatWindow* window, int width, int height) {
 // exactly that, a resizable one starts with it.
 void apply_client_size(PlatWindow* window, bool send_size) {
   int width = 0, height = 0;
-  gb_client_from_frame(window, &width, &height);
+  soft_client_from_frame(window, &width, &height);
   if (window->resizable) {
-    gtk_widget_set_size_request(window->area, 1, 1);
+    gtk_widget_set_size_request(window->native->area, 1, 1);
     int bar = 0;
-    if (window->menu && window->menu->widget) {
-      gtk_widget_get_preferred_height(window->menu->widget, nullptr, &bar);
+    if (window->menu && window->menu->native->widget) {
+      gtk_widget_get_preferred_height(window->menu->native->widget, nullptr, &bar);
     }
-    gtk_window_set_default_size(GTK_WINDOW(window->window), std::max(width, 1),
+    gtk_window_set_default_size(GTK_WINDOW(window->native->window), std::max(width, 1),
                                 std::max(height, 1) + bar);
   } else {
-    gtk_widget_set_size_request(window->area, width, height);
+    gtk_widget_set_size_request(window->native->area, width, height);
   }
   if (resize_canvas(window, width, height) || send_size) {
-    gb_send(window, PLAT_MSG_SIZE, 0, size_param(width, height));
+    soft_send(window, PLAT_MSG_SIZE, 0, soft_size_param(width, height));
   }
 }
 
@@ -125,33 +107,34 @@ gboolean on_draw(GtkWidget* area, cairo_t* cr, gpointer data) {
 
 void on_size_allocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
   auto* window = static_cast<PlatWindow*>(data);
-  if (!gb_alive(window))
+  if (!soft_alive(window))
     return;
   if (resize_canvas(window, allocation->width, allocation->height)) {
-    plat_post_message(window, PLAT_MSG_SIZE, 0, size_param(allocation->width, allocation->height));
+    gb_post_message(window, PLAT_MSG_SIZE, 0,
+                    soft_size_param(allocation->width, allocation->height));
   }
 }
 
 PlatLParam position_param(double x, double y) {
   const int px = std::clamp(static_cast<int>(x), 0, 0xFFFF);
   const int py = std::clamp(static_cast<int>(y), 0, 0xFFFF);
-  return size_param(px, py);
+  return soft_size_param(px, py);
 }
 
 // Left button only, and only real presses: the toolkit's extra double- and
 // triple-click events are not clicks of their own.
 gboolean on_button_press(GtkWidget*, GdkEventButton* event, gpointer data) {
   if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
-    plat_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONDOWN, 1,
-                      position_param(event->x, event->y));
+    gb_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONDOWN, 1,
+                    position_param(event->x, event->y));
   }
   return TRUE;
 }
 
 gboolean on_button_release(GtkWidget*, GdkEventButton* event, gpointer data) {
   if (event->button == GDK_BUTTON_PRIMARY) {
-    plat_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONUP, 0,
-                      position_param(event->x, event->y));
+    gb_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONUP, 0,
+                    position_param(event->x, event->y));
   }
   return TRUE;
 }
@@ -216,18 +199,18 @@ gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer data) {
     remember_levels(event, scan);
     const PlatLParam lparam = static_cast<PlatLParam>(1u | (scan << 16) | (down ? 1u << 30 : 0u));
     down = true;
-    plat_post_message(window, PLAT_MSG_KEYDOWN, vk, lparam);
+    gb_post_message(window, PLAT_MSG_KEYDOWN, vk, lparam);
   } else {
     down = false;
-    plat_post_message(window, PLAT_MSG_KEYUP, vk,
-                      static_cast<PlatLParam>(1u | (scan << 16) | (1u << 30) | (1u << 31)));
+    gb_post_message(window, PLAT_MSG_KEYUP, vk,
+                    static_cast<PlatLParam>(1u | (scan << 16) | (1u << 30) | (1u << 31)));
   }
   return TRUE;
 }
 
 // The close box asks; the runtime's handling (by default, destruction) decides.
 gboolean on_delete(GtkWidget*, GdkEvent*, gpointer data) {
-  plat_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_CLOSE, 0, 0);
+  gb_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_CLOSE, 0, 0);
   return TRUE;
 }
 
@@ -237,26 +220,26 @@ void destroy_window(PlatWindow* window);
 // it away; the runtime then hears of it as of any destruction.
 void on_destroy(GtkWidget*, gpointer data) {
   auto* window = static_cast<PlatWindow*>(data);
-  window->window = nullptr;
-  window->box = nullptr;
-  window->area = nullptr;
+  window->native->window = nullptr;
+  window->native->box = nullptr;
+  window->native->area = nullptr;
   destroy_window(window);
 }
 
 void destroy_window(PlatWindow* window) {
-  if (!gb_alive(window))
+  if (!soft_alive(window))
     return;
   gb_forget_timers(window);
-  gb_send(window, PLAT_MSG_DESTROY, 0, 0);
+  soft_send(window, PLAT_MSG_DESTROY, 0, 0);
   window->destroyed = true;
   window->visible = false;
   window->invalid = false;
   window->canvas->changed = nullptr;  // the runtime may keep drawing into it
-  if (GtkWidget* widget = window->window) {
+  if (GtkWidget* widget = window->native->window) {
     g_signal_handlers_disconnect_by_data(widget, window);
-    window->window = nullptr;
-    window->box = nullptr;
-    window->area = nullptr;
+    window->native->window = nullptr;
+    window->native->box = nullptr;
+    window->native->area = nullptr;
     gtk_widget_destroy(widget);
   }
 }
@@ -266,164 +249,95 @@ GtkWidget* make_toplevel(PlatWindow* window, const char* title, bool resizable, 
   gtk_window_set_title(GTK_WINDOW(toplevel), title ? title : "");
   gtk_window_set_resizable(GTK_WINDOW(toplevel), resizable);
   gtk_window_move(GTK_WINDOW(toplevel), x, y);
-  window->window = toplevel;
-  window->box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-  gtk_container_add(GTK_CONTAINER(toplevel), window->box);
-  window->area = gtk_drawing_area_new();
-  gtk_widget_set_hexpand(window->area, TRUE);
-  gtk_widget_set_vexpand(window->area, TRUE);
-  gtk_widget_add_events(window->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
-  gtk_box_pack_end(GTK_BOX(window->box), window->area, TRUE, TRUE, 0);
+  window->native->window = toplevel;
+  window->native->box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  gtk_container_add(GTK_CONTAINER(toplevel), window->native->box);
+  window->native->area = gtk_drawing_area_new();
+  gtk_widget_set_hexpand(window->native->area, TRUE);
+  gtk_widget_set_vexpand(window->native->area, TRUE);
+  gtk_widget_add_events(window->native->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+  gtk_box_pack_end(GTK_BOX(window->native->box), window->native->area, TRUE, TRUE, 0);
 
   g_signal_connect(toplevel, "key-press-event", G_CALLBACK(on_key), window);
   g_signal_connect(toplevel, "key-release-event", G_CALLBACK(on_key), window);
   g_signal_connect(toplevel, "delete-event", G_CALLBACK(on_delete), window);
   g_signal_connect(toplevel, "destroy", G_CALLBACK(on_destroy), window);
-  g_signal_connect(window->area, "draw", G_CALLBACK(on_draw), window);
-  g_signal_connect(window->area, "size-allocate", G_CALLBACK(on_size_allocate), window);
-  g_signal_connect(window->area, "button-press-event", G_CALLBACK(on_button_press), window);
-  g_signal_connect(window->area, "button-release-event", G_CALLBACK(on_button_release), window);
+  g_signal_connect(window->native->area, "draw", G_CALLBACK(on_draw), window);
+  g_signal_connect(window->native->area, "size-allocate", G_CALLBACK(on_size_allocate), window);
+  g_signal_connect(window->native->area, "button-press-event", G_CALLBACK(on_button_press), window);
+  g_signal_connect(window->native->area, "button-release-event", G_CALLBACK(on_button_release),
+                   window);
   return toplevel;
 }
 
 }  // namespace
 
-bool gb_alive(const PlatWindow* window) {
-  return window && !window->destroyed;
-}
-
-PlatResult gb_send(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
-  if (!gb_alive(window) || !window->window_class->handler)
-    return 0;
-  return window->window_class->handler(window, kind, wparam, lparam);
-}
-
-PlatWindow* gb_window_to_paint() {
-  for (auto& window : windows()) {
-    if (gb_alive(window.get()) && window->visible && window->invalid)
-      return window.get();
-  }
-  return nullptr;
-}
-
-void gb_client_from_frame(const PlatWindow* window, int* width, int* height) {
-  const int frame = window->resizable ? GB_SIZING_FRAME : GB_FIXED_FRAME;
-  *width = std::max(0, window->width - 2 * frame);
-  *height = std::max(0, window->height - 2 * frame - GB_CAPTION - (window->menu ? GB_MENU_BAR : 0));
-}
-
 // Called from the menu file when a menu bar is attached.
 void gb_window_menu_changed(PlatWindow* window) {
-  if (gb_alive(window))
+  if (soft_alive(window))
     apply_client_size(window, false);
 }
 
 // ---------------------------------------------------------------------------
 // The seam
 
-void plat_register_class(const PlatClass* window_class) {
-  if (!window_class || !window_class->name)
-    return;
-  auto& slot = classes()[window_class->name];
-  if (slot)
-    return;
-  slot = std::make_unique<GbClass>();
-  slot->name = window_class->name;
-  slot->handler = window_class->handler;
-  slot->redraw_on_resize = window_class->redraw_on_resize;
-  slot->background = window_class->background;
-}
-
-PlatWindow* plat_create_window(const char* class_name, const char* title, bool resizable, int x,
-                               int y, int width, int height, void*) {
-  const auto found = classes().find(class_name ? class_name : "");
-  if (found == classes().end())
+PlatWindow* gb_create_window(const char* class_name, const char* title, bool resizable, int x,
+                             int y, int width, int height, void*) {
+  const SoftClass* window_class = soft_find_class(class_name);
+  if (!window_class)
     return nullptr;
-  gb_open_display();
-
-  windows().push_back(std::make_unique<PlatWindow>());
-  PlatWindow* window = windows().back().get();
-  window->window_class = found->second.get();
-  window->title = title ? title : "";
-  window->resizable = resizable;
-  window->width = width;
-  window->height = height;
-  window->canvas = soft_canvas_create(0, 0);
+  PlatWindow* window = soft_new_window(window_class, title, resizable, x, y, width, height);
+  window->native = new NativeWindow;  // kept with its record
   window->canvas->changed = canvas_changed;
   window->canvas->changed_context = window;
   make_toplevel(window, title, resizable, x, y);
 
-  gb_send(window, PLAT_MSG_CREATE, 0, 0);
-  if (!gb_alive(window))
+  soft_send(window, PLAT_MSG_CREATE, 0, 0);
+  if (!soft_alive(window))
     return window;
   apply_client_size(window, true);
-  gtk_widget_show_all(window->box);
+  gtk_widget_show_all(window->native->box);
   return window;
 }
 
-bool plat_show_window(PlatWindow* window, int show_mode) {
-  if (!gb_alive(window))
+bool gb_show_window(PlatWindow* window, int show_mode) {
+  if (!soft_alive(window))
     return false;
   const bool was_visible = window->visible;
   window->visible = show_mode != PLAT_SW_HIDE;
   if (window->visible) {
     if (!was_visible)
       window->invalid = true;
-    gtk_window_present(GTK_WINDOW(window->window));
+    gtk_window_present(GTK_WINDOW(window->native->window));
   } else {
-    gtk_widget_hide(window->window);
+    gtk_widget_hide(window->native->window);
   }
   return was_visible;
 }
 
-void plat_client_size(PlatWindow* window, int* width, int* height) {
-  *width = 0;
-  *height = 0;
-  if (!gb_alive(window))
-    return;
-  *width = window->canvas->width;
-  *height = window->canvas->height;
-}
-
-void plat_screen_size(int* width, int* height) {
-  gb_open_display();
-  GdkDisplay* display = gdk_display_get_default();
-  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
-  if (!monitor)
-    monitor = gdk_display_get_monitor(display, 0);
+void gb_screen_size(int* width, int* height) {
   GdkRectangle geometry{0, 0, 1024, 768};
-  if (monitor)
-    gdk_monitor_get_geometry(monitor, &geometry);
+  if (GdkDisplay* display = gdk_display_get_default()) {
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor)
+      monitor = gdk_display_get_monitor(display, 0);
+    if (monitor)
+      gdk_monitor_get_geometry(monitor, &geometry);
+  }
   *width = geometry.width;
   *height = geometry.height;
 }
 
-PlatResult plat_default_handler(PlatWindow* window, unsigned kind, PlatWParam, PlatLParam) {
+PlatResult gb_default_handler(PlatWindow* window, unsigned kind, PlatWParam, PlatLParam) {
   switch (kind) {
     case PLAT_MSG_CLOSE:
       destroy_window(window);
       return 0;
     case PLAT_MSG_PAINT:
-      plat_begin_paint(window);
-      plat_end_paint(window);
+      soft_begin_paint(window);
+      soft_end_paint(window);
       return 0;
     default:
       return 0;
   }
 }
-
-void plat_begin_paint(PlatWindow* window) {
-  if (!gb_alive(window))
-    return;
-  if (window->invalid)
-    fill_background(window);
-  window->invalid = false;
-}
-
-void plat_end_paint(PlatWindow*) {}
-
-PlatCanvas* plat_get_canvas(PlatWindow* window) {
-  return gb_alive(window) ? window->canvas : nullptr;
-}
-
-void plat_release_canvas(PlatWindow*, PlatCanvas*) {}

@@ -7,35 +7,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
-#include <map>
-#include <memory>
 
+#include "runtime/platform/backend.h"
+#include "runtime/platform/headless/check.h"
 #include "runtime/platform/soft/keyboard.h"
+#include "runtime/platform/soft/menus.h"
 #include "runtime/platform/soft/soft.h"
-
-struct PlatMenu {
-  bool bar = false;
-  std::vector<HeadlessMenuItem> items;
-};
-
-struct PlatWindow {
-  const PlatClass* window_class = nullptr;
-  std::string title;
-  bool resizable = false;
-  int x = 0, y = 0, width = 0, height = 0;  // outer frame as created
-  bool visible = false;
-  bool destroyed = false;
-  bool invalid = false;
-  PlatMenu* menu = nullptr;
-  PlatCanvas* canvas = nullptr;
-  int paint_count = 0;
-  int menu_bar_draws = 0;
-
-  PlatWindow() = default;
-  PlatWindow(const PlatWindow&) = delete;
-  PlatWindow& operator=(const PlatWindow&) = delete;
-  ~PlatWindow() { soft_canvas_destroy(canvas); }
-};
+#include "runtime/platform/soft/windows.h"
 
 namespace {
 
@@ -53,9 +31,6 @@ struct Scheduled {
 };
 
 struct Headless {
-  std::map<std::string, std::unique_ptr<PlatClass>> classes;
-  std::vector<std::unique_ptr<PlatWindow>> windows;  // never freed: handles stay safe
-  std::vector<std::unique_ptr<PlatMenu>> menus;
   std::deque<PlatMessage> queue;
   std::vector<Timer> timers;
   std::vector<Scheduled> schedule;
@@ -74,45 +49,24 @@ Headless& state() {
   return headless;
 }
 
-bool alive(const PlatWindow* window) {
-  return window && !window->destroyed;
-}
-
-// Client size from the outer size: frame on each side, caption, menu bar.
-void client_size_of(const PlatWindow* w, int* cw, int* ch) {
-  const int frame = w->resizable ? HEADLESS_SIZING_FRAME : HEADLESS_FIXED_FRAME;
-  *cw = std::max(0, w->width - 2 * frame);
-  *ch = std::max(0, w->height - 2 * frame - HEADLESS_CAPTION - (w->menu ? HEADLESS_MENU_BAR : 0));
-}
-
-PlatLParam size_param(int width, int height) {
-  return static_cast<PlatLParam>((width & 0xFFFF) | ((height & 0xFFFF) << 16));
-}
-
-PlatResult send(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
-  if (!alive(window) || !window->window_class || !window->window_class->handler)
-    return 0;
-  return window->window_class->handler(window, kind, wparam, lparam);
-}
-
 // Sets the client area to the window's current outer size and tells the window.
 void update_client(PlatWindow* window) {
   int cw = 0, ch = 0;
-  client_size_of(window, &cw, &ch);
+  soft_client_from_frame(window, &cw, &ch);
   if (cw == window->canvas->width && ch == window->canvas->height)
     return;
   soft_canvas_resize(window->canvas, cw, ch);
   if (window->window_class->redraw_on_resize || window->visible)
     window->invalid = true;
-  send(window, PLAT_MSG_SIZE, 0, size_param(cw, ch));
+  soft_send(window, PLAT_MSG_SIZE, 0, soft_size_param(cw, ch));
 }
 
 void destroy_window(PlatWindow* window) {
-  if (!alive(window))
+  if (!soft_alive(window))
     return;
   auto& hl = state();
   std::erase_if(hl.timers, [window](const Timer& t) { return t.window == window; });
-  send(window, PLAT_MSG_DESTROY, 0, 0);
+  soft_send(window, PLAT_MSG_DESTROY, 0, 0);
   window->destroyed = true;
   window->visible = false;
 }
@@ -133,14 +87,6 @@ void run_due_actions() {
   }
 }
 
-PlatWindow* window_to_paint() {
-  for (auto& w : state().windows) {
-    if (alive(w.get()) && w->visible && w->invalid)
-      return w.get();
-  }
-  return nullptr;
-}
-
 Timer* expired_timer() {
   Timer* best = nullptr;
   for (auto& t : state().timers) {
@@ -152,71 +98,65 @@ Timer* expired_timer() {
 
 bool message_ready() {
   run_due_actions();
-  return !state().queue.empty() || window_to_paint() || expired_timer();
+  return !state().queue.empty() || soft_window_to_paint() || expired_timer();
 }
 
-PlatMenu* new_menu(bool bar) {
-  auto& hl = state();
-  hl.menus.push_back(std::make_unique<PlatMenu>());
-  hl.menus.back()->bar = bar;
-  return hl.menus.back().get();
+// ---------------------------------------------------------------------------
+// The backend
+
+PlatWindow* first_window() {
+  const auto& windows = soft_windows();
+  return windows.empty() ? nullptr : windows.front();
 }
 
-HeadlessMenuItem* find_item(PlatMenu* menu, unsigned id) {
-  if (!menu)
-    return nullptr;
-  for (auto& item : menu->items) {
-    if (item.popup) {
-      if (auto* found = find_item(item.popup, id))
-        return found;
-    } else if (!(item.flags & PLAT_MENU_SEPARATOR) && item.id == id) {
-      return &item;
-    }
-  }
+// Everything lives in memory; only a run under velko-check has something to
+// open: its transcript, and the playback of its script, which begins as the
+// user would begin it, with Ctrl+P, before the program's first event.
+// The graphics window's client area, as the user last saw it.
+const PlatCanvas* shown_canvas() {
+  PlatWindow* window = first_window();
+  return window ? window->canvas : nullptr;
+}
+
+const char* open_backend() {
+  if (const char* why = check_open(shown_canvas))
+    return why;
+  if (check_active())
+    headless_at(0, [] { headless_ctrl_press('P', first_window()); });
   return nullptr;
 }
 
-}  // namespace
+void close_backend() {
+  check_finish("finish", shown_canvas());
+}
+
+PlatCanvas* create_surface(PlatCanvas* compatible, int width, int height) {
+  PlatCanvas* surface = soft_create_surface(compatible, width, height);
+  check_note_surface(surface);
+  return surface;
+}
 
 // ---------------------------------------------------------------------------
 // Windows
 
-void plat_register_class(const PlatClass* window_class) {
-  if (!window_class || !window_class->name)
-    return;
-  auto& slot = state().classes[window_class->name];
-  if (!slot)
-    slot = std::make_unique<PlatClass>(*window_class);
-}
-
-PlatWindow* plat_create_window(const char* class_name, const char* title, bool resizable, int x,
-                               int y, int width, int height, void*) {
-  auto& hl = state();
-  auto found = hl.classes.find(class_name ? class_name : "");
-  if (found == hl.classes.end())
+PlatWindow* create_window(const char* class_name, const char* title, bool resizable, int x, int y,
+                          int width, int height, void*) {
+  const SoftClass* window_class = soft_find_class(class_name);
+  if (!window_class)
     return nullptr;
-  hl.windows.push_back(std::make_unique<PlatWindow>());
-  PlatWindow* window = hl.windows.back().get();
-  window->window_class = found->second.get();
-  window->title = title ? title : "";
-  window->resizable = resizable;
-  window->x = x;
-  window->y = y;
-  window->width = width;
-  window->height = height;
-  window->canvas = soft_canvas_create(0, 0);
-  send(window, PLAT_MSG_CREATE, 0, 0);
-  if (!alive(window))
+  PlatWindow* window = soft_new_window(window_class, title, resizable, x, y, width, height);
+  soft_send(window, PLAT_MSG_CREATE, 0, 0);
+  if (!soft_alive(window))
     return window;
   int cw = 0, ch = 0;
-  client_size_of(window, &cw, &ch);
+  soft_client_from_frame(window, &cw, &ch);
   soft_canvas_resize(window->canvas, cw, ch);
-  send(window, PLAT_MSG_SIZE, 0, size_param(cw, ch));
+  soft_send(window, PLAT_MSG_SIZE, 0, soft_size_param(cw, ch));
   return window;
 }
 
-bool plat_show_window(PlatWindow* window, int show_mode) {
-  if (!alive(window))
+bool show_window(PlatWindow* window, int show_mode) {
+  if (!soft_alive(window))
     return false;
   const bool was_visible = window->visible;
   window->visible = show_mode != PLAT_SW_HIDE;
@@ -225,51 +165,40 @@ bool plat_show_window(PlatWindow* window, int show_mode) {
   return was_visible;
 }
 
-void plat_client_size(PlatWindow* window, int* width, int* height) {
-  *width = 0;
-  *height = 0;
-  if (!alive(window))
-    return;
-  *width = window->canvas->width;
-  *height = window->canvas->height;
-}
-
-void plat_screen_size(int* width, int* height) {
+void screen_size(int* width, int* height) {
   *width = state().screen_width;
   *height = state().screen_height;
 }
 
-PlatResult plat_default_handler(PlatWindow* window, unsigned kind, PlatWParam, PlatLParam) {
+PlatResult default_handler(PlatWindow* window, unsigned kind, PlatWParam, PlatLParam) {
   switch (kind) {
     case PLAT_MSG_CLOSE:
       destroy_window(window);
       return 0;
     case PLAT_MSG_PAINT:
-      plat_begin_paint(window);
-      plat_end_paint(window);
+      soft_begin_paint(window);
+      soft_end_paint(window);
       return 0;
     default:
       return 0;
   }
 }
 
-void plat_begin_paint(PlatWindow* window) {
-  if (!alive(window))
-    return;
-  if (window->invalid) {
-    plat_fill_rect(window->canvas, 0, 0, window->canvas->width, window->canvas->height,
-                   window->window_class->background);
-  }
-  window->invalid = false;
-  ++window->paint_count;
-}
-
-void plat_end_paint(PlatWindow*) {}
-
 // ---------------------------------------------------------------------------
 // The queue
 
-bool plat_peek_message(PlatMessage* message) {
+void post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
+  if (!soft_alive(window))
+    return;
+  state().queue.push_back(PlatMessage{window, kind, wparam, lparam});
+}
+
+void post_quit(int exit_code) {
+  state().queue.push_back(
+      PlatMessage{nullptr, PLAT_MSG_QUIT, static_cast<PlatWParam>(exit_code), 0});
+}
+
+bool peek_message(PlatMessage* message) {
   auto& hl = state();
   run_due_actions();
   if (!hl.queue.empty()) {
@@ -285,7 +214,7 @@ bool plat_peek_message(PlatMessage* message) {
     }
     return true;
   }
-  if (PlatWindow* window = window_to_paint()) {
+  if (PlatWindow* window = soft_window_to_paint()) {
     *message = PlatMessage{window, PLAT_MSG_PAINT, 0, 0};
     return true;
   }
@@ -298,7 +227,7 @@ bool plat_peek_message(PlatMessage* message) {
   return false;
 }
 
-void plat_translate_message(const PlatMessage* message) {
+void translate_message(const PlatMessage* message) {
   if (!message || message->kind != PLAT_MSG_KEYDOWN)
     return;
   const auto& hl = state();
@@ -306,30 +235,19 @@ void plat_translate_message(const PlatMessage* message) {
       soft_char_from_key(static_cast<unsigned>(message->wparam), hl.shift_down, hl.ctrl_down);
   // The character comes next, before any input queued after its key (posted
   // messages come before input on Windows too).
-  if (character && alive(message->window)) {
+  if (character && soft_alive(message->window)) {
     state().queue.push_front(
         PlatMessage{message->window, PLAT_MSG_CHAR, character, message->lparam});
   }
 }
 
-PlatResult plat_dispatch_message(const PlatMessage* message) {
+PlatResult dispatch_message(const PlatMessage* message) {
   if (!message)
     return 0;
-  return send(message->window, message->kind, message->wparam, message->lparam);
+  return soft_send(message->window, message->kind, message->wparam, message->lparam);
 }
 
-void plat_post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
-  if (!alive(window))
-    return;
-  state().queue.push_back(PlatMessage{window, kind, wparam, lparam});
-}
-
-void plat_post_quit(int exit_code) {
-  state().queue.push_back(
-      PlatMessage{nullptr, PLAT_MSG_QUIT, static_cast<PlatWParam>(exit_code), 0});
-}
-
-void plat_wait_message() {
+void wait_message() {
   auto& hl = state();
   ++hl.waits;
   while (!message_ready()) {
@@ -338,14 +256,19 @@ void plat_wait_message() {
       next = std::min(next, t.due);
     for (const auto& s : hl.schedule)
       next = std::min(next, s.time);
-    if (hl.schedule.empty() && hl.auto_close && alive(headless_first_window())) {
-      headless_close_window(headless_first_window());
+    if (hl.schedule.empty() && hl.auto_close && soft_alive(first_window())) {
+      check_note_closed_by_checker();
+      post_message(first_window(), PLAT_MSG_CLOSE, 0, 0);
       continue;
     }
     if (next == INT64_MAX) {
-      // Nothing can ever arrive: end the run instead of hanging.
-      std::fputs("headless: nothing can happen any more; posting quit\n", stderr);
-      plat_post_quit(0);
+      // Nothing can ever arrive: end the run instead of hanging. A program
+      // that goes on asking is told once.
+      static bool told = false;
+      if (!told)
+        std::fputs("headless: nothing can happen any more; posting quit\n", stderr);
+      told = true;
+      post_quit(0);
       continue;
     }
     hl.now = std::max(hl.now, next);
@@ -355,74 +278,90 @@ void plat_wait_message() {
 // ---------------------------------------------------------------------------
 // Timers
 
-void plat_set_timer(PlatWindow* window, unsigned id, unsigned period_ms) {
-  if (!alive(window))
-    return;
-  auto& hl = state();
-  plat_kill_timer(window, id);
-  const unsigned period = std::max(1u, period_ms);
-  hl.timers.push_back(Timer{window, id, period, hl.now + period});
+void kill_timer(PlatWindow* window, unsigned id) {
+  std::erase_if(state().timers, [&](const Timer& t) { return t.window == window && t.id == id; });
 }
 
-void plat_kill_timer(PlatWindow* window, unsigned id) {
-  std::erase_if(state().timers, [&](const Timer& t) { return t.window == window && t.id == id; });
+void set_timer(PlatWindow* window, unsigned id, unsigned period_ms) {
+  if (!soft_alive(window))
+    return;
+  auto& hl = state();
+  kill_timer(window, id);
+  const unsigned period = std::max(1u, period_ms);
+  hl.timers.push_back(Timer{window, id, period, hl.now + period});
 }
 
 // ---------------------------------------------------------------------------
 // Menus
 
-PlatMenu* plat_create_menu_bar() {
-  return new_menu(true);
-}
-PlatMenu* plat_create_popup_menu() {
-  return new_menu(false);
+PlatMenu* create_menu_bar() {
+  return soft_new_menu(true);
 }
 
-void plat_append_menu_item(PlatMenu* menu, unsigned flags, unsigned id, const char* text) {
-  if (!menu)
-    return;
-  HeadlessMenuItem item;
-  item.flags = flags;
-  item.id = (flags & PLAT_MENU_SEPARATOR) ? 0 : id;
-  item.text = (text && !(flags & PLAT_MENU_SEPARATOR)) ? text : "";
-  item.checked = (flags & PLAT_MENU_CHECKED) != 0;
-  menu->items.push_back(std::move(item));
+PlatMenu* create_popup_menu() {
+  return soft_new_menu(false);
 }
 
-void plat_append_popup(PlatMenu* bar, PlatMenu* popup, const char* text) {
-  if (!bar || !popup)
-    return;
-  HeadlessMenuItem item;
-  item.text = text ? text : "";
-  item.popup = popup;
-  bar->items.push_back(std::move(item));
+void append_menu_item(PlatMenu* menu, unsigned flags, unsigned id, const char* text) {
+  soft_append_item(menu, flags, id, text);
 }
 
-void plat_set_menu(PlatWindow* window, PlatMenu* bar) {
-  if (!alive(window))
+void append_popup(PlatMenu* bar, PlatMenu* popup, const char* text) {
+  soft_append_popup(bar, popup, text);
+}
+
+void set_menu(PlatWindow* window, PlatMenu* bar) {
+  if (!soft_alive(window) || !soft_menu_attachable(window, bar))
     return;
-  window->menu = bar;
+  soft_attach_menu(window, bar);
   update_client(window);
 }
 
-void plat_draw_menu_bar(PlatWindow* window) {
-  if (alive(window))
+void draw_menu_bar(PlatWindow* window) {
+  if (soft_alive(window))
     ++window->menu_bar_draws;
 }
 
-void plat_check_menu_item(PlatMenu* menu, unsigned id, bool checked) {
-  if (HeadlessMenuItem* item = find_item(menu, id))
-    item->checked = checked;
+void check_menu_item(PlatMenu* menu, unsigned id, bool checked) {
+  soft_check_item(menu, id, checked);
 }
 
-// ---------------------------------------------------------------------------
-// Window canvases
+}  // namespace
 
-PlatCanvas* plat_get_canvas(PlatWindow* window) {
-  return alive(window) ? window->canvas : nullptr;
-}
-
-void plat_release_canvas(PlatWindow*, PlatCanvas*) {}
+constinit const PlatBackend headless_backend = soft_with_canvases({
+    .name = "headless",
+    .open = open_backend,
+    .close = close_backend,
+    .fail = soft_fail,
+    .note_event = check_note_event,
+    .note_log_line = check_note_log_line,
+    .register_class = soft_register_class,
+    .create_window = create_window,
+    .show_window = show_window,
+    .client_size = soft_client_size,
+    .screen_size = screen_size,
+    .default_handler = default_handler,
+    .begin_paint = soft_begin_paint,
+    .end_paint = soft_end_paint,
+    .peek_message = peek_message,
+    .translate_message = translate_message,
+    .dispatch_message = dispatch_message,
+    .post_message = post_message,
+    .post_quit = post_quit,
+    .wait_message = wait_message,
+    .set_timer = set_timer,
+    .kill_timer = kill_timer,
+    .create_menu_bar = create_menu_bar,
+    .create_popup_menu = create_popup_menu,
+    .append_menu_item = append_menu_item,
+    .append_popup = append_popup,
+    .set_menu = set_menu,
+    .draw_menu_bar = draw_menu_bar,
+    .check_menu_item = check_menu_item,
+    .get_canvas = soft_get_canvas,
+    .release_canvas = soft_release_canvas,
+    .create_surface = create_surface,
+});
 
 // ---------------------------------------------------------------------------
 // Control interface
@@ -473,17 +412,17 @@ int headless_wait_count() {
 void headless_click(int client_x, int client_y, PlatWindow* window) {
   if (!window)
     window = headless_first_window();
-  const PlatLParam position = size_param(client_x, client_y);
-  plat_post_message(window, PLAT_MSG_LBUTTONDOWN, 1, position);
-  plat_post_message(window, PLAT_MSG_LBUTTONUP, 0, position);
+  const PlatLParam position = soft_size_param(client_x, client_y);
+  post_message(window, PLAT_MSG_LBUTTONDOWN, 1, position);
+  post_message(window, PLAT_MSG_LBUTTONUP, 0, position);
 }
 
 void headless_key_down(unsigned key_code, PlatWindow* target) {
-  plat_post_message(target, PLAT_MSG_KEYDOWN, key_code, 1);
+  post_message(target, PLAT_MSG_KEYDOWN, key_code, 1);
 }
 
 void headless_key_up(unsigned key_code, PlatWindow* target) {
-  plat_post_message(target, PLAT_MSG_KEYUP, key_code, static_cast<PlatLParam>(0xC0000001u));
+  post_message(target, PLAT_MSG_KEYUP, key_code, static_cast<PlatLParam>(0xC0000001u));
 }
 
 void headless_key_press(unsigned key_code, PlatWindow* target) {
@@ -498,24 +437,24 @@ void headless_ctrl_press(unsigned key_code, PlatWindow* target) {
 }
 
 void headless_close_window(PlatWindow* window) {
-  plat_post_message(window, PLAT_MSG_CLOSE, 0, 0);
+  post_message(window, PLAT_MSG_CLOSE, 0, 0);
 }
 
 bool headless_choose_menu(PlatWindow* window, unsigned id) {
-  if (!alive(window))
+  if (!soft_alive(window))
     return false;
-  const HeadlessMenuItem* item = find_item(window->menu, id);
+  const SoftMenuItem* item = soft_find_item(window->menu, id);
   if (!item || (item->flags & PLAT_MENU_GRAYED))
     return false;
-  plat_post_message(window, PLAT_MSG_COMMAND, id, 0);
+  post_message(window, PLAT_MSG_COMMAND, id, 0);
   return true;
 }
 
 void headless_resize_window(PlatWindow* window, int client_width, int client_height) {
-  if (!alive(window))
+  if (!soft_alive(window))
     return;
   int cw = 0, ch = 0;
-  client_size_of(window, &cw, &ch);
+  soft_client_from_frame(window, &cw, &ch);
   window->width += client_width - cw;
   window->height += client_height - ch;
   update_client(window);
@@ -523,22 +462,22 @@ void headless_resize_window(PlatWindow* window, int client_width, int client_hei
 }
 
 PlatWindow* headless_find_window(const char* title) {
-  for (auto& w : state().windows) {
+  for (PlatWindow* w : soft_windows()) {
     if (title && w->title == title)
-      return w.get();
+      return w;
   }
   return nullptr;
 }
 
 PlatWindow* headless_first_window() {
-  return state().windows.empty() ? nullptr : state().windows.front().get();
+  return first_window();
 }
 
 PlatCanvas* headless_window_canvas(PlatWindow* window) {
   return window ? window->canvas : nullptr;
 }
 bool headless_window_visible(PlatWindow* window) {
-  return alive(window) && window->visible;
+  return soft_alive(window) && window->visible;
 }
 bool headless_window_destroyed(PlatWindow* window) {
   return window && window->destroyed;
@@ -570,11 +509,17 @@ PlatMenu* headless_window_menu(PlatWindow* window) {
 }
 
 std::vector<HeadlessMenuItem> headless_menu_items(PlatMenu* menu) {
-  return menu ? menu->items : std::vector<HeadlessMenuItem>{};
+  std::vector<HeadlessMenuItem> items;
+  if (!menu)
+    return items;
+  for (const auto& item : menu->items)
+    items.push_back(
+        HeadlessMenuItem{item->flags, item->id, item->text, item->checked, item->popup});
+  return items;
 }
 
 bool headless_menu_checked(PlatMenu* menu, unsigned id) {
-  const HeadlessMenuItem* item = find_item(menu, id);
+  const SoftMenuItem* item = soft_find_item(menu, id);
   return item && item->checked;
 }
 
@@ -586,6 +531,7 @@ int headless_menu_bar_draws(PlatWindow* window) {
 // Starting over
 
 void headless_reset() {
-  // The windows' destructors free their canvases.
   state() = Headless{};
+  soft_forget_windows();  // their canvases too
+  soft_forget_menus();
 }

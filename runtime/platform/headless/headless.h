@@ -4,9 +4,8 @@
 // the blocking wait advances the clock to the next timer expiry or scheduled
 // action.
 //
-// Frame metrics are those of the classic Windows look: a fixed frame is 3
-// pixels on each side, a sizing frame 4, the caption 19 and a menu bar 19. A
-// fixed 601 x 540 window with a menu so has a 595 x 496 client area.
+// Frame metrics are those of the classic Windows look (see soft/windows.h): a
+// fixed 601 x 540 window with a menu has a 595 x 496 client area.
 //
 // When the schedule is used up and the program would block, the backend
 // closes the first window that was created (as the user's close box would),
@@ -19,11 +18,6 @@
 #include <vector>
 
 #include "runtime/platform/platform.h"
-
-inline constexpr int HEADLESS_FIXED_FRAME = 3;
-inline constexpr int HEADLESS_SIZING_FRAME = 4;
-inline constexpr int HEADLESS_CAPTION = 19;
-inline constexpr int HEADLESS_MENU_BAR = 19;
 
 // The screen reported by plat_screen_size; 1024 x 768 unless set.
 void headless_set_screen_size(int width, int height);

@@ -56,11 +56,11 @@ void soft_canvas_touch(PlatCanvas* canvas) {
     canvas->changed(canvas->changed_context);
 }
 
-PlatCanvas* plat_create_surface(PlatCanvas*, int width, int height) {
+PlatCanvas* soft_create_surface(PlatCanvas*, int width, int height) {
   return soft_canvas_create(width, height);
 }
 
-void plat_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height, const PlatCanvas* src,
+void soft_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height, const PlatCanvas* src,
                int src_x, int src_y) {
   if (!dst || !src || width <= 0 || height <= 0)
     return;
@@ -88,7 +88,7 @@ void plat_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height, con
   soft_canvas_touch(dst);
 }
 
-void plat_scroll(PlatCanvas* canvas, int dy) {
+void soft_scroll(PlatCanvas* canvas, int dy) {
   if (!canvas || dy == 0 || canvas->width == 0)
     return;
   const std::int64_t rows = canvas->height;
@@ -107,7 +107,7 @@ void plat_scroll(PlatCanvas* canvas, int dy) {
   soft_canvas_touch(canvas);
 }
 
-void plat_fill_rect(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+void soft_fill_rect(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
                     std::int64_t bottom, PlatColor color) {
   if (!canvas)
     return;
@@ -125,7 +125,7 @@ void plat_fill_rect(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std
   soft_canvas_touch(canvas);
 }
 
-void plat_set_pixel(PlatCanvas* canvas, std::int64_t x, std::int64_t y, PlatColor color) {
+void soft_set_pixel(PlatCanvas* canvas, std::int64_t x, std::int64_t y, PlatColor color) {
   if (!canvas || x < 0 || y < 0 || x >= canvas->width || y >= canvas->height)
     return;
   canvas->pixels[static_cast<std::size_t>(y * canvas->width + x)] = soft_pixel_from_color(color);

@@ -495,7 +495,7 @@ void fill_polygon(Target& t, const std::vector<PlatPoint>& pts, std::uint32_t pi
 
 }  // namespace
 
-void plat_rectangle(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+void soft_rectangle(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
                     std::int64_t bottom, const PlatPen& pen, const PlatBrush& brush) {
   if (!canvas)
     return;
@@ -535,7 +535,7 @@ void plat_rectangle(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std
   t.finish();
 }
 
-void plat_ellipse(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+void soft_ellipse(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
                   std::int64_t bottom, const PlatPen& pen, const PlatBrush& brush) {
   if (!canvas)
     return;
@@ -559,7 +559,7 @@ void plat_ellipse(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::
   t.finish();
 }
 
-void plat_polygon(PlatCanvas* canvas, const PlatPoint* points, int count, const PlatPen& pen,
+void soft_polygon(PlatCanvas* canvas, const PlatPoint* points, int count, const PlatPen& pen,
                   const PlatBrush& brush) {
   if (!canvas || !points || count < 2)
     return;
@@ -576,7 +576,7 @@ void plat_polygon(PlatCanvas* canvas, const PlatPoint* points, int count, const 
   t.finish();
 }
 
-void plat_line(PlatCanvas* canvas, PlatPoint from, PlatPoint to, const PlatPen& pen) {
+void soft_line(PlatCanvas* canvas, PlatPoint from, PlatPoint to, const PlatPen& pen) {
   if (!canvas || pen.none)
     return;
   Target t(canvas);

@@ -1,13 +1,16 @@
 // Software canvases shared by the headless and gtk backends: 32-bit pixel
 // buffers, the rasteriser that follows the Windows drawing rules, and text
-// through FreeType with faces chosen by Fontconfig. This file implements the
-// canvas and text half of the seam; the backends implement windows and the
-// message queue and hand out canvases made here.
+// through FreeType with faces chosen by Fontconfig. The soft_* functions below
+// with the names of seam operations are the canvas and text half of those
+// backends' tables; the backends implement windows and the message queue and
+// hand out canvases made here.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "runtime/platform/backend.h"
 #include "runtime/platform/platform.h"
 
 // Pixels are stored as 0x00RRGGBB words (the layout cairo and X11 take
@@ -43,3 +46,66 @@ PlatColor soft_canvas_pixel(const PlatCanvas* canvas, int x, int y);
 
 // Tells the canvas's owner that pixels changed.
 void soft_canvas_touch(PlatCanvas* canvas);
+
+// ---------------------------------------------------------------------------
+// The canvas and text operations of the seam, as the two backends' tables
+// take them (see platform.h for what each does).
+
+PlatCanvas* soft_create_surface(PlatCanvas* compatible, int width, int height);
+void soft_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height, const PlatCanvas* src,
+               int src_x, int src_y);
+void soft_scroll(PlatCanvas* canvas, int dy);
+void soft_fill_rect(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+                    std::int64_t bottom, PlatColor color);
+void soft_rectangle(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+                    std::int64_t bottom, const PlatPen& pen, const PlatBrush& brush);
+void soft_ellipse(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
+                  std::int64_t bottom, const PlatPen& pen, const PlatBrush& brush);
+void soft_polygon(PlatCanvas* canvas, const PlatPoint* points, int count, const PlatPen& pen,
+                  const PlatBrush& brush);
+void soft_line(PlatCanvas* canvas, PlatPoint from, PlatPoint to, const PlatPen& pen);
+void soft_set_pixel(PlatCanvas* canvas, std::int64_t x, std::int64_t y, PlatColor color);
+
+PlatFont* soft_fixed_font();
+PlatFont* soft_create_font(int char_height);
+void soft_delete_font(PlatFont* font);
+void soft_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metrics);
+void soft_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int count, int* width,
+                      int* height);
+void soft_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int64_t y,
+                   const char* text, int count, PlatColor text_color, bool opaque,
+                   PlatColor background);
+
+// Says on standard error, after the program's name, why the program cannot go
+// on, and ends the process with status 1.
+[[noreturn]] void soft_fail(const char* message);
+
+// A backend's table with the canvas and text entries filled in from here, as
+// headless and gtk both take them.
+constexpr PlatBackend soft_with_canvases(PlatBackend backend) {
+  backend.create_surface = backend.create_surface ? backend.create_surface : soft_create_surface;
+  backend.blit = soft_blit;
+  backend.scroll = soft_scroll;
+  backend.fill_rect = soft_fill_rect;
+  backend.rectangle = soft_rectangle;
+  backend.ellipse = soft_ellipse;
+  backend.polygon = soft_polygon;
+  backend.line = soft_line;
+  backend.set_pixel = soft_set_pixel;
+  backend.fixed_font = soft_fixed_font;
+  backend.create_font = soft_create_font;
+  backend.delete_font = soft_delete_font;
+  backend.text_metrics = soft_text_metrics;
+  backend.text_extent = soft_text_extent;
+  backend.text_out = soft_text_out;
+  return backend;
+}
+
+// The face text is drawn in: the fixed-pitch one or the application one,
+// by family name and font file, both empty when no font was found. Looks
+// the faces up if no text has been used yet.
+struct SoftFace {
+  std::string family;
+  std::string file;
+};
+SoftFace soft_text_face(bool fixed);

@@ -1,12 +1,20 @@
 // Text on software canvases through FreeType, faces chosen by Fontconfig.
 //
-// Two faces are used: the application face, whatever Fontconfig substitutes
-// for the family "VELKO-font" at normal weight (the default sans face), and
-// the fixed-pitch face, Fontconfig's "monospace". Both are looked up once,
-// on the first use of any font. Every pixel size of a face has one FreeType size and one glyph
-// cache shared by all font objects of that size; a PlatFont is only a handle
-// on that shared entry, so creating and deleting fonts per command is cheap
-// and a full redraw renders no glyph twice.
+// Two faces are used, each the first installed one of a preference list
+// built in here, so that every machine with these fonts draws the same
+// pixels whatever else it has installed:
+// - the application face: Liberation Sans, which has Arial's metrics (Arial
+//   is what Windows commonly puts in for an unknown face name asked for at
+//   normal weight), then DejaVu Sans, then whatever Fontconfig's sans gives;
+// - the fixed-pitch face: Liberation Mono, then DejaVu Sans Mono, then
+//   whatever Fontconfig's "monospace" gives.
+// Both are looked up once, on the first use of any font, always at normal
+// weight and upright.
+//
+// Every pixel size of a face has one FreeType size and one glyph cache
+// shared by all font objects of that size; a PlatFont is only a handle on
+// that shared entry, so creating and deleting fonts per command is cheap and
+// a full redraw renders no glyph twice.
 //
 // Glyphs are antialiased: FreeType's grayscale coverage is blended into the
 // canvas in the text colour.
@@ -30,6 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "runtime/platform/soft/soft.h"
@@ -76,6 +85,8 @@ struct TextState {
   FT_Library library = nullptr;
   FT_Face sans = nullptr;  // the application face
   FT_Face mono = nullptr;  // the fixed-pitch face
+  std::string sans_file;   // where each face was found
+  std::string mono_file;
   std::vector<std::unique_ptr<SizeEntry>> sizes;
 };
 
@@ -93,13 +104,43 @@ struct PlatFont {
 
 namespace {
 
-// The face a Fontconfig configuration picks for a family at normal weight,
-// or null.
-FT_Face open_matching_face(FcConfig* config, const char* family) {
+// One entry of a preference list: a family that is taken only when it is
+// installed, or a generic name whose match is taken whatever it is.
+struct FacePreference {
+  const char* family;
+  bool take_any;
+};
+
+constexpr std::array<FacePreference, 3> kApplicationFaces = {{
+    {"Liberation Sans", false},
+    {"DejaVu Sans", false},
+    {"sans-serif", true},
+}};
+constexpr std::array<FacePreference, 3> kFixedFaces = {{
+    {"Liberation Mono", false},
+    {"DejaVu Sans Mono", false},
+    {"monospace", true},
+}};
+
+// Whether one of a matched font's family names is the family. Fontconfig
+// always answers a match, often of another family altogether.
+bool has_family(FcPattern* match, const char* family) {
+  FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
+    if (name && FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family)) == 0)
+      return true;
+  }
+  return false;
+}
+
+// Opens the font a configuration matches for the preference at normal
+// weight and upright; null when its family is not installed or the file
+// cannot be opened. The file's name goes to *file.
+FT_Face open_preferred_face(FcConfig* config, const FacePreference& preference, std::string* file) {
   FcPattern* pattern = FcPatternCreate();
   if (!pattern)
     return nullptr;
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(preference.family));
   FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
   FcConfigSubstitute(config, pattern, FcMatchPattern);
@@ -110,17 +151,30 @@ FT_Face open_matching_face(FcConfig* config, const char* family) {
   if (!match)
     return nullptr;
   FT_Face face = nullptr;
-  FcChar8* file = nullptr;
+  FcChar8* name = nullptr;
   int index = 0;
-  if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
+  if ((preference.take_any || has_family(match, preference.family)) &&
+      FcPatternGetString(match, FC_FILE, 0, &name) == FcResultMatch && name) {
     if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch)
       index = 0;
-    if (FT_New_Face(state().library, reinterpret_cast<const char*>(file), index, &face) != 0) {
+    if (FT_New_Face(state().library, reinterpret_cast<const char*>(name), index, &face) == 0) {
+      *file = reinterpret_cast<const char*>(name);
+    } else {
       face = nullptr;
     }
   }
   FcPatternDestroy(match);
   return face;
+}
+
+// The first face of the list that is installed and opens, or null.
+FT_Face open_first_face(FcConfig* config, const std::array<FacePreference, 3>& list,
+                        std::string* file) {
+  for (const FacePreference& preference : list) {
+    if (FT_Face face = open_preferred_face(config, preference, file))
+      return face;
+  }
+  return nullptr;
 }
 
 // Opens both faces on first use. Fontconfig is needed only to pick them: a
@@ -135,19 +189,39 @@ void start_text() {
     s.library = nullptr;
   if (s.library) {
     if (FcConfig* config = FcInitLoadConfigAndFonts()) {
-      s.sans = open_matching_face(config, "VELKO-font");
-      s.mono = open_matching_face(config, "monospace");
+      s.sans = open_first_face(config, kApplicationFaces, &s.sans_file);
+      s.mono = open_first_face(config, kFixedFaces, &s.mono_file);
       FcConfigDestroy(config);
     }
   }
   // Either face stands in for the other rather than drawing nothing.
-  if (!s.sans)
+  if (!s.sans) {
     s.sans = s.mono;
-  if (!s.mono)
+    s.sans_file = s.mono_file;
+  }
+  if (!s.mono) {
     s.mono = s.sans;
+    s.mono_file = s.sans_file;
+  }
   if (!s.sans)
     std::fputs("no font found: text will not be drawn\n", stderr);
 }
+
+}  // namespace
+
+SoftFace soft_text_face(bool fixed) {
+  start_text();
+  const TextState& s = state();
+  SoftFace chosen;
+  const FT_Face face = fixed ? s.mono : s.sans;
+  if (face) {
+    chosen.family = face->family_name ? face->family_name : "";
+    chosen.file = fixed ? s.mono_file : s.sans_file;
+  }
+  return chosen;
+}
+
+namespace {
 
 // value * pixels / units, rounded half away from zero.
 int scale_units(std::int64_t value, int pixels, int units) {
@@ -387,7 +461,7 @@ bool draw_glyph(PlatCanvas* canvas, const Glyph& g, std::int64_t left, std::int6
 
 }  // namespace
 
-PlatFont* plat_fixed_font() {
+PlatFont* soft_fixed_font() {
   static PlatFont fixed;
   if (!fixed.entry) {
     start_text();
@@ -397,19 +471,19 @@ PlatFont* plat_fixed_font() {
   return &fixed;
 }
 
-PlatFont* plat_create_font(int char_height) {
+PlatFont* soft_create_font(int char_height) {
   start_text();
   auto* font = new PlatFont;
   font->entry = find_size(state().sans, clamp_pixels(char_height));
   return font;
 }
 
-void plat_delete_font(PlatFont* font) {
+void soft_delete_font(PlatFont* font) {
   if (font && !font->stock)
     delete font;
 }
 
-void plat_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metrics) {
+void soft_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metrics) {
   if (!metrics)
     return;
   *metrics = PlatTextMetrics{};
@@ -418,7 +492,7 @@ void plat_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metr
   *metrics = font->entry->metrics;
 }
 
-void plat_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int count, int* width,
+void soft_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int count, int* width,
                       int* height) {
   int w = 0;
   int h = 0;
@@ -434,7 +508,7 @@ void plat_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int 
     *height = h;
 }
 
-void plat_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int64_t y,
+void soft_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int64_t y,
                    const char* text, int count, PlatColor text_color, bool opaque,
                    PlatColor background) {
   if (!canvas || !font || !text || count <= 0)

@@ -1,0 +1,133 @@
+// The transcript of a run under velko-check.
+#include "runtime/platform/headless/check.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "runtime/platform/soft/png_writer.h"
+
+namespace {
+
+constexpr int EVENT_MOUSE = 1;
+constexpr int EVENT_KBD = 2;
+constexpr int EVENT_PERIODIC = 3;
+constexpr int EVENT_QUIT = 4;
+
+struct Check {
+  bool active = false;
+  bool finished = false;
+  std::string folder;
+  std::FILE* events = nullptr;
+  std::FILE* log = nullptr;
+  PlatCanvas* surface = nullptr;
+  long long event_count = 0;
+  bool closed_by_checker = false;
+  bool quit_delivered = false;
+};
+
+Check& check() {
+  static Check state;
+  return state;
+}
+
+std::string in_folder(const char* name) {
+  return check().folder + "/" + name;
+}
+
+const PlatCanvas* (*exit_window)() = nullptr;
+
+void finish_at_exit() {
+  check_finish("exit", exit_window ? exit_window() : nullptr);
+}
+
+}  // namespace
+
+const char* check_open(const PlatCanvas* (*window_at_exit)()) {
+  Check& c = check();
+  if (c.active)
+    return nullptr;
+  const char* folder = std::getenv("VELKO_CHECK");
+  if (!folder || !*folder)
+    return nullptr;
+  static std::string why;
+  c.folder = folder;
+  c.events = std::fopen(in_folder("events.txt").c_str(), "w");
+  c.log = std::fopen(in_folder("log.txt").c_str(), "w");
+  if (!c.events || !c.log) {
+    why = "VELKO_CHECK names the folder \"" + c.folder + "\", which cannot take the transcript";
+    return why.c_str();
+  }
+  c.active = true;
+  exit_window = window_at_exit;
+  std::atexit(finish_at_exit);
+  return nullptr;
+}
+
+bool check_active() {
+  return check().active;
+}
+
+void check_note_event(int kind, int x, int y, int key) {
+  Check& c = check();
+  if (!c.active || c.finished)
+    return;
+  ++c.event_count;
+  switch (kind) {
+    case EVENT_MOUSE:
+      std::fprintf(c.events, "VELKO_MOUSE(%d, %d);\n", x, y);
+      break;
+    case EVENT_KBD:
+      std::fprintf(c.events, "VELKO_KBD(%d);\n", key & 0xFF);
+      break;
+    case EVENT_PERIODIC:
+      std::fprintf(c.events, "VELKO_PERIODIC(1);\n");
+      break;
+    case EVENT_QUIT:
+      c.quit_delivered = true;  // scripts have no line for it; end.txt tells
+      break;
+    default:
+      break;
+  }
+  std::fflush(c.events);
+}
+
+void check_note_log_line(const char* text) {
+  Check& c = check();
+  if (!c.active || c.finished)
+    return;
+  const std::string line = text;
+  std::fputs(line.c_str(), c.log);
+  if (line.empty() || line.back() != '\n')
+    std::fputc('\n', c.log);
+  std::fflush(c.log);
+}
+
+void check_note_surface(PlatCanvas* surface) {
+  if (check().active && !check().surface)
+    check().surface = surface;
+}
+
+void check_note_closed_by_checker() {
+  check().closed_by_checker = true;
+}
+
+void check_finish(const char* how, const PlatCanvas* window) {
+  Check& c = check();
+  if (!c.active || c.finished)
+    return;
+  c.finished = true;
+  if (c.surface)
+    soft_write_png(c.surface, in_folder("surface.png").c_str());
+  if (window)
+    soft_write_png(window, in_folder("window.png").c_str());
+  if (std::FILE* end = std::fopen(in_folder("end.txt").c_str(), "w")) {
+    std::fprintf(end, "events %lld\nclosed_by_checker %d\nquit_delivered %d\nended %s\n",
+                 c.event_count, c.closed_by_checker ? 1 : 0, c.quit_delivered ? 1 : 0, how);
+    std::fclose(end);
+  }
+  std::fclose(c.events);
+  std::fclose(c.log);
+  c.events = nullptr;
+  c.log = nullptr;
+}

@@ -1,0 +1,309 @@
+// velko-check: runs a program built on the VELKO runtime without a display,
+// feeds it a script file as its input, and keeps what it drew, what it wrote
+// to its log window and which events it was given.
+//
+//   velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] PROGRAM [ARGUMENT...]
+//
+// The program runs as it was built for the desktop: the runtime's headless
+// backend is chosen through VELKO_BACKEND, and VELKO_CHECK tells it where to
+// leave the transcript (see runtime/platform/headless/check.h). It runs in
+// FOLDER/work, where SCRIPT (or an empty script) is its VELKO.SCR.
+//
+// Exit status: 0 the program ended with status 0; 1 it ended with another
+// status; 2 it crashed; 3 it did not end within the time limit and was
+// stopped; 4 it could not be run, or did not run on the VELKO runtime;
+// 64 the command line was wrong.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum Status { OK = 0, FAILED = 1, CRASHED = 2, HUNG = 3, NOT_RUN = 4, USAGE = 64 };
+
+struct Options {
+  std::string script;
+  std::string folder = "velko-check-output";
+  double seconds = 10;
+  std::vector<std::string> command;
+};
+
+void usage(const char* why) {
+  if (why)
+    std::fprintf(stderr, "velko-check: %s\n", why);
+  std::fprintf(stderr,
+               "usage: velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] PROGRAM [ARGUMENT...]\n"
+               "  -s SCRIPT   the script file to play as the program's input (default: none)\n"
+               "  -o FOLDER   where to leave the transcript (default: velko-check-output)\n"
+               "  -t SECONDS  the time the program may take (default: 10)\n");
+}
+
+bool parse(int argc, char** argv, Options* options) {
+  int i = 1;
+  for (; i < argc && argv[i][0] == '-'; ++i) {
+    const std::string flag = argv[i];
+    if (flag == "--") {
+      ++i;
+      break;
+    }
+    if (flag == "-h" || flag == "--help") {
+      usage(nullptr);
+      std::exit(OK);
+    }
+    if ((flag != "-s" && flag != "-o" && flag != "-t") || i + 1 >= argc) {
+      usage(("unknown option or missing value: " + flag).c_str());
+      return false;
+    }
+    const std::string value = argv[++i];
+    if (flag == "-s") {
+      options->script = value;
+    } else if (flag == "-o") {
+      options->folder = value;
+    } else {
+      char* end = nullptr;
+      options->seconds = std::strtod(value.c_str(), &end);
+      if (!end || *end || !(options->seconds > 0) || options->seconds > 86400) {
+        usage(("not a time in seconds: " + value).c_str());
+        return false;
+      }
+    }
+  }
+  for (; i < argc; ++i)
+    options->command.push_back(argv[i]);
+  if (options->command.empty()) {
+    usage("no program to check");
+    return false;
+  }
+  return true;
+}
+
+std::string read_all(const fs::path& path, bool* found = nullptr) {
+  std::ifstream in(path, std::ios::binary);
+  if (found)
+    *found = static_cast<bool>(in);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int count_lines(const std::string& text) {
+  int lines = 0;
+  for (char c : text)
+    lines += c == '\n';
+  return lines;
+}
+
+// The events a script holds, as the player reads them: a PERIODIC line is as
+// many events as its count (at least one), the first line the player does not
+// know ends it.
+long long script_events(const std::string& text) {
+  long long events = 0;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    if (line.empty())
+      continue;
+    if (line.size() < 7)
+      break;
+    const char kind = line[6];
+    if (kind == 'M' || kind == 'K') {
+      ++events;
+    } else if (kind == 'P') {
+      const auto digit = line.find_first_of("0123456789", 6);
+      const long long n = digit == std::string::npos ? 0 : std::atoll(line.c_str() + digit);
+      events += n > 0 ? n : 1;
+    } else {
+      break;
+    }
+  }
+  return events;
+}
+
+// end.txt: "name value" lines.
+std::map<std::string, std::string> read_end(const fs::path& path, bool* found) {
+  std::map<std::string, std::string> values;
+  std::istringstream in(read_all(path, found));
+  std::string name, value;
+  while (in >> name >> value)
+    values[name] = value;
+  return values;
+}
+
+// Runs the command in the folder with the environment of a check; answers
+// the wait status, or -1 when the time ran out (the program is then stopped).
+int run(const Options& options, const fs::path& work, const fs::path& folder, int* exec_error) {
+  // Its write end closes on exec, so a read that gets bytes means exec failed.
+  int error_pipe[2];
+  if (pipe(error_pipe) != 0)
+    return -2;
+  fcntl(error_pipe[1], F_SETFD, FD_CLOEXEC);
+  const pid_t pid = fork();
+  if (pid < 0)
+    return -2;
+  if (pid == 0) {
+    close(error_pipe[0]);
+    setpgid(0, 0);  // the program and whatever it starts can be stopped together
+    if (chdir(work.c_str()) != 0)
+      _exit(127);
+    setenv("VELKO_BACKEND", "headless", 1);
+    setenv("VELKO_CHECK", folder.c_str(), 1);
+    std::vector<char*> argv;
+    for (const auto& arg : options.command)
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    const int error = errno;
+    (void)!write(error_pipe[1], &error, sizeof error);
+    _exit(127);
+  }
+  close(error_pipe[1]);
+  if (read(error_pipe[0], exec_error, sizeof *exec_error) != sizeof *exec_error)
+    *exec_error = 0;
+  close(error_pipe[0]);
+
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
+  for (;;) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid)
+      return status;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(-pid, SIGKILL);
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+// Makes the program's command absolute when it names a file, since the
+// program runs in a folder of its own.
+void resolve_program(Options* options) {
+  std::string& program = options->command[0];
+  if (program.find('/') != std::string::npos)
+    program = fs::absolute(program).string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!parse(argc, argv, &options))
+    return USAGE;
+
+  std::string script;
+  if (!options.script.empty()) {
+    bool found = false;
+    script = read_all(options.script, &found);
+    if (!found) {
+      std::fprintf(stderr, "velko-check: cannot read the script file %s\n", options.script.c_str());
+      return USAGE;
+    }
+  }
+  resolve_program(&options);
+
+  std::error_code error;
+  const fs::path folder = fs::absolute(options.folder);
+  const fs::path work = folder / "work";
+  fs::create_directories(folder, error);
+  for (const char* name : {"events.txt", "log.txt", "surface.png", "window.png", "end.txt"})
+    fs::remove(folder / name, error);
+  fs::remove_all(work, error);
+  fs::create_directories(work, error);
+  {
+    std::ofstream out(work / "VELKO.SCR", std::ios::binary);
+    out << script;
+    if (!out) {
+      std::fprintf(stderr, "velko-check: cannot prepare the folder %s\n", folder.c_str());
+      return NOT_RUN;
+    }
+  }
+
+  int exec_error = 0;
+  const int status = run(options, work, folder, &exec_error);
+  const std::string& program = options.command[0];
+  if (status == -2) {
+    std::fprintf(stderr, "velko-check: cannot start a process: %s\n", std::strerror(errno));
+    return NOT_RUN;
+  }
+  if (exec_error != 0) {
+    std::fprintf(stderr, "velko-check: cannot run %s: %s\n", program.c_str(),
+                 std::strerror(exec_error));
+    return NOT_RUN;
+  }
+
+  bool has_events = false;
+  const std::string events = read_all(folder / "events.txt", &has_events);
+  bool has_end = false;
+  const auto end = read_end(folder / "end.txt", &has_end);
+  const int given = count_lines(events);
+  const long long in_script = script_events(script);
+
+  std::printf("velko-check: %s on the headless backend, script %s\n", program.c_str(),
+              options.script.empty() ? "(none)" : options.script.c_str());
+  if (has_events) {
+    std::printf("  events given: %d (the script holds %lld)\n", given, in_script);
+    const int log_lines = count_lines(read_all(folder / "log.txt"));
+    std::printf("  transcript: %s/events.txt, %s/log.txt (%d line%s)", folder.c_str(),
+                folder.c_str(), log_lines, log_lines == 1 ? "" : "s");
+    for (const char* picture : {"surface.png", "window.png"}) {
+      if (fs::exists(folder / picture))
+        std::printf(", %s/%s", folder.c_str(), picture);
+    }
+    std::printf("\n");
+  }
+  if (has_end && end.count("closed_by_checker") && end.at("closed_by_checker") == "1") {
+    std::printf(
+        "  the script ran out before the program ended: velko-check closed its window, as the "
+        "user would\n");
+  } else if (has_end && given < in_script) {
+    std::printf("  the program ended before its script did: it used %d of %lld events\n", given,
+                in_script);
+  }
+
+  if (status == -1) {
+    std::printf("  result: the program did not end within %g s after %d events; it was stopped\n",
+                options.seconds, given);
+    return HUNG;
+  }
+  if (WIFSIGNALED(status)) {
+    const int signal = WTERMSIG(status);
+    std::printf("  result: the program crashed (signal %d, %s) after %d events\n", signal,
+                strsignal(signal), given);
+    return CRASHED;
+  }
+  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (!has_events) {
+    std::printf(
+        "  result: the program ended with status %d without starting the VELKO runtime (is it "
+        "built on it?)\n",
+        code);
+    return NOT_RUN;
+  }
+  if (code != 0) {
+    std::printf("  result: the program ended with status %d\n", code);
+    return FAILED;
+  }
+  std::printf("  result: the program ended with status 0\n");
+  return OK;
+}
