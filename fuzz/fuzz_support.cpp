@@ -1,3 +1,5 @@
+// Shared by the fuzz targets: the scratch directory, starting and resetting
+// the runtime on the headless backend, the input reader.
 #include "fuzz/fuzz_support.h"
 
 #include <unistd.h>
@@ -41,11 +43,7 @@ constexpr std::array<std::int64_t, 16> interesting_sizes = {
     0, 1, 57, 127, 128, 248, 250, 297, 300, 496, 540, 595, 601, 1 << 15, 1 << 16, 1 << 30,
 };
 
-}  // namespace
-
-namespace {
-
-// The options whose value is a path.
+// The fuzzer's options whose value is a path.
 constexpr std::array<const char*, 4> path_options = {
     "-artifact_prefix=",
     "-exact_artifact_path=",
