@@ -4,13 +4,16 @@
 #      Windows-side checks and the unit tests, run under Wine;
 #   2. the tests that need no display, under the address and undefined-
 #      behaviour sanitizers;
-#   3. every test on the normal build: the desktop end-to-end scenarios of
+#   3. the tests that need no display, built with clang;
+#   4. each fuzz target for a short run (about a minute each);
+#   5. every test on the normal build: the desktop end-to-end scenarios of
 #      the Linux program, and those of the Windows program under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/packages.sh
 # shellcheck disable=SC2086
-ensure_packages $BUILD_PACKAGES $DESKTOP_TEST_PACKAGES $WINDOWS_CROSS_PACKAGES $WINE_TEST_PACKAGES
+ensure_packages $BUILD_PACKAGES $DESKTOP_TEST_PACKAGES $WINDOWS_CROSS_PACKAGES $WINE_TEST_PACKAGES \
+  $FUZZ_PACKAGES
 
 echo "== Windows build and its tests under Wine"
 cmake --preset windows >/dev/null
@@ -21,6 +24,16 @@ echo "== Sanitizer build and tests"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize --label-exclude "desktop|wine"
+
+echo "== clang build and the tests that need no display"
+cmake --preset clang >/dev/null
+cmake --build --preset clang
+ctest --preset clang
+
+echo "== Fuzz targets, short runs"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz
 
 echo "== Build and all tests"
 # The Wine tests run what the Windows build made.

@@ -33,6 +33,10 @@ struct DesignerState {
 // a quit event, shuts the runtime down and returns 0.
 int cone_main(void* instance, void* prev_instance, char* command_line, int show_mode);
 
+// When set, called after every event once the scene has been drawn again, so
+// that tests and fuzzers can watch the state through the real main routine.
+extern void (*designer_observer)(const DesignerState& state);
+
 // Control panel.
 void draw_panel();
 int in_panel(int x, int y);

@@ -3,6 +3,8 @@
 #include "designer/designer.h"
 #include "runtime/velko.h"
 
+void (*designer_observer)(const DesignerState& state) = nullptr;
+
 namespace {
 
 void redraw(const DesignerState& s) {
@@ -46,6 +48,8 @@ int cone_main(void* instance, void* prev_instance, char* command_line, int show_
         break;
     }
     redraw(s);
+    if (designer_observer)
+      designer_observer(s);
   }
 
   VELKO_finish();

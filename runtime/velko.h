@@ -18,7 +18,12 @@
 #define VELKO_API
 #endif
 
-#if defined(__GNUC__)
+// GCC is told the GNU printf family, which MinGW's own printf would otherwise
+// hide; clang knows only the plain printf archetype.
+#if defined(__clang__)
+#define VELKO_PRINTF(format_index, first_arg) \
+  __attribute__((format(printf, format_index, first_arg)))
+#elif defined(__GNUC__)
 #define VELKO_PRINTF(format_index, first_arg) \
   __attribute__((format(gnu_printf, format_index, first_arg)))
 #else

@@ -45,3 +45,9 @@ DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
 # Wine (64-bit) to run the Windows program and its checks in the tests.
 WINE_TEST_PACKAGES="wine wine64 libwine"
+# The fuzz targets and the clang build: clang with libFuzzer and the sanitizer
+# runtimes, and the symbolizer that names the lines in their reports.
+FUZZ_PACKAGES="clang libclang-rt-14-dev llvm"
+# The soak (soak.sh) beside the desktop test packages: the X server's count of
+# each client's resources.
+SOAK_PACKAGES="xrestop"

@@ -177,13 +177,15 @@ int VELKO_pixel(int color, int x, int y) {
 int VELKO_print_at(int color, int x, int y, int ptsize, const char* format, ...) {
   // Bounded: a longer text is cut at 1023 characters, and what is drawn is
   // what the result counts.
-  char text[PRINT_BUFFER_SIZE];
-  va_list args;
-  va_start(args, format);
-  const int formatted = std::vsnprintf(text, sizeof text, format ? format : "", args);
-  va_end(args);
-  if (formatted < 0)
-    text[0] = '\0';
+  char text[PRINT_BUFFER_SIZE] = "";
+  if (format) {
+    va_list args;
+    va_start(args, format);
+    const int formatted = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (formatted < 0)
+      text[0] = '\0';
+  }
   return print_text(color, x, y, ptsize, text);
 }
 

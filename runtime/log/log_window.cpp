@@ -48,15 +48,17 @@ void replay_lines() {
 }  // namespace
 
 int VELKO_log(const char* format, ...) {
-  char buffer[LOG_BUFFER_SIZE];
-  va_list args;
-  va_start(args, format);
-  const int formatted = std::vsnprintf(buffer, sizeof buffer, format ? format : "", args);
-  va_end(args);
-  // A longer line is cut at the buffer's end; a format error stores nothing.
-  const std::size_t length = formatted < 0 ? 0 : std::strlen(buffer);
-  if (formatted < 0)
-    buffer[0] = '\0';
+  char buffer[LOG_BUFFER_SIZE] = "";
+  if (format) {
+    va_list args;
+    va_start(args, format);
+    const int formatted = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    // A longer line is cut at the buffer's end; a format error stores nothing.
+    if (formatted < 0)
+      buffer[0] = '\0';
+  }
+  const std::size_t length = std::strlen(buffer);
   store_line(buffer, length);
   plat_note_log_line(buffer);
   draw_log_line(buffer);

@@ -208,9 +208,19 @@ int script_read_event() {
   char line[LINE_BUFFER_SIZE];
   std::size_t length = 0;
   for (;;) {
-    // A failed read ends playback as the end of the file does; a final line
-    // without a line end is not played.
-    if (!std::fgets(line, sizeof line, script_stream) || std::feof(script_stream)) {
+    const bool got_line = std::fgets(line, sizeof line, script_stream) != nullptr;
+    // A read that fails for another reason than the end of the file (the
+    // name is a directory, the disk gives an error) ends playback with its
+    // own message; the stream is closed so that the next playback tries the
+    // file afresh.
+    if (!got_line && std::ferror(script_stream) && !std::feof(script_stream)) {
+      VELKO_log("Cannot read script file %s\n", SCRIPT_FILE_NAME);
+      stop_playback();
+      close_stream();
+      return 0;
+    }
+    // A final line without a line end is not played.
+    if (!got_line || std::feof(script_stream)) {
       VELKO_log("EOF encountered in script file %s\n", SCRIPT_FILE_NAME);
       stop_playback();
       return 0;

@@ -202,3 +202,31 @@ TEST(Events, StartClearsAnimationRequestedBefore) {
   EXPECT_EQ(animate, 0);
   EXPECT_EQ(single_step, 0);
 }
+
+TEST(Events, AFloodOfInputComesOutOneEventPerCallNoneLost) {
+  start_runtime();
+  VELKO_set_run_mode(VELKO_RUN_ANIMATE);
+  constexpr int flood = 20000;
+  // All at once, before the first tick is due: clicks and keys in turn.
+  headless_at(50, [] {
+    for (int i = 0; i < flood; ++i) {
+      headless_click(i % 595, i % 496);
+      headless_key_press('A' + i % 26, graphics_window);
+    }
+    headless_close_window(graphics_window);
+  });
+  const std::vector<Event> events = events_until_quit(3 * flood);
+  ASSERT_EQ(events.size(), 2u * flood + 1);
+  for (int i = 0; i < flood; ++i) {
+    const Event& click = events[2 * i];
+    const Event& key = events[2 * i + 1];
+    ASSERT_EQ(click.kind, VELKO_MOUSE) << i;
+    ASSERT_EQ(click.x, i % 595 - origin_x) << i;
+    ASSERT_EQ(click.y, origin_y - i % 496) << i;
+    ASSERT_EQ(key.kind, VELKO_KBD) << i;
+    ASSERT_EQ(key.key, 'a' + i % 26) << i;
+    // Input comes first: no tick, and no time passes, while any is queued.
+    ASSERT_EQ(key.time_ms, 50) << i;
+  }
+  EXPECT_EQ(events.back().kind, VELKO_QUIT);
+}

@@ -174,24 +174,6 @@ TEST(ScriptPlayback, MissingFileIsReportedAndEndsPlayback) {
   EXPECT_EQ(script_stream, nullptr);
 }
 
-TEST(ScriptPlayback, FailedReadEndsPlaybackAsTheEndOfFileDoes) {
-  start_runtime();
-  ScopedTempDir dir;
-  // A directory opens for reading on Linux but gives no line; on Windows it
-  // does not open at all. Either way playback ends with its one message.
-  std::filesystem::create_directory("VELKO.SCR");
-  std::FILE* probe = std::fopen("VELKO.SCR", "rt");
-  const char* const message =
-      probe ? eof_message : "Cannot open script file VELKO.SCR for reading\n";
-  if (probe)
-    std::fclose(probe);
-  run_menu_command(IDM_PLAYBACK);
-  play_one = 1;
-  EXPECT_EQ(read_script_events(), "");
-  EXPECT_EQ(playing + play_one, 0);
-  EXPECT_EQ(log_lines(), std::vector<std::string>{message});
-}
-
 TEST(ScriptPlayback, PlayOneStepsThroughARunOneEventAtATime) {
   start_runtime();
   ScopedTempDir dir;

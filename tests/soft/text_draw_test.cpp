@@ -112,14 +112,25 @@ TEST(TextDraw, PartlyVisibleTextShowsItsVisiblePart) {
   FontPtr font(plat_create_font(20));
   CanvasPtr whole = filled_canvas(200, 40, kPaper);
   draw(whole.get(), font.get(), 50, 5, "WWWW", kInk);
-  // The same text 100 pixels further left: the canvas shows what lay right of 100.
-  CanvasPtr shifted = filled_canvas(200, 40, kPaper);
-  draw(shifted.get(), font.get(), -50, 5, "WWWW", kInk);
-  EXPECT_FALSE(changed_box(shifted.get(), kPaper).empty());
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 200; ++x) {
-      const PlatColor expected = x < 100 ? soft_canvas_pixel(whole.get(), x + 100, y) : kPaper;
-      ASSERT_EQ(soft_canvas_pixel(shifted.get(), x, y), expected) << x << "," << y;
+  // The same text moved left, and left and up: the canvas shows the part
+  // that lay right of and below the shift. Moved up as well, glyphs begin
+  // left of column 0 on the canvas's first row.
+  struct Shift {
+    int dx;
+    int dy;
+  };
+  for (const Shift shift : {Shift{100, 0}, Shift{100, 15}, Shift{57, 12}}) {
+    SCOPED_TRACE(testing::Message() << "shift " << shift.dx << "," << shift.dy);
+    CanvasPtr shifted = filled_canvas(200, 40, kPaper);
+    draw(shifted.get(), font.get(), 50 - shift.dx, 5 - shift.dy, "WWWW", kInk);
+    EXPECT_FALSE(changed_box(shifted.get(), kPaper).empty());
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 200; ++x) {
+        const bool inside = x + shift.dx < 200 && y + shift.dy < 40;
+        const PlatColor expected =
+            inside ? soft_canvas_pixel(whole.get(), x + shift.dx, y + shift.dy) : kPaper;
+        ASSERT_EQ(soft_canvas_pixel(shifted.get(), x, y), expected) << x << "," << y;
+      }
     }
   }
 }

@@ -526,3 +526,12 @@ bool headless_menu_checked(PlatMenu* menu, unsigned id) {
 int headless_menu_bar_draws(PlatWindow* window) {
   return window ? window->menu_bar_draws : 0;
 }
+
+// ---------------------------------------------------------------------------
+// Starting over
+
+void headless_reset() {
+  state() = Headless{};
+  soft_forget_windows();  // their canvases too
+  soft_forget_menus();
+}

@@ -99,3 +99,13 @@ PlatMenu* headless_window_menu(PlatWindow* window);  // the attached menu bar
 std::vector<HeadlessMenuItem> headless_menu_items(PlatMenu* menu);
 bool headless_menu_checked(PlatMenu* menu, unsigned id);
 int headless_menu_bar_draws(PlatWindow* window);  // calls of plat_draw_menu_bar
+
+// ---------------------------------------------------------------------------
+// Starting over
+
+// Forgets every class, window, menu, queued message, timer and scheduled
+// action, and sets the clock, the screen size, the keyboard state and the
+// settings back to their start, so that one process can run many programs in
+// turn (fuzzers do). Every handle given out before is then invalid: the
+// caller must forget the ones it kept.
+void headless_reset();

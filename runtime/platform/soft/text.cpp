@@ -444,12 +444,15 @@ bool draw_glyph(PlatCanvas* canvas, const Glyph& g, std::int64_t left, std::int6
   bool wrote = false;
   for (std::int64_t r = r0; r < r1; ++r) {
     const std::uint8_t* cover = g.coverage.data() + r * g.width;
-    std::uint32_t* row = canvas->pixels.data() + (top + r) * canvas->width + left;
+    // The row's first pixel may lie left of the canvas: only offsets of
+    // pixels that are on it are turned into pointers.
+    const std::int64_t row_offset = (top + r) * canvas->width + left;
     for (std::int64_t c = c0; c < c1; ++c) {
       const unsigned alpha = cover[c];
       if (alpha == 0)
         continue;
-      row[c] = alpha == 255 ? ink : blend(row[c], ink, alpha);
+      std::uint32_t& pixel = canvas->pixels[static_cast<std::size_t>(row_offset + c)];
+      pixel = alpha == 255 ? ink : blend(pixel, ink, alpha);
       wrote = true;
     }
   }
