@@ -1,21 +1,35 @@
-# The runtime as a library others build on: libvelko, one shared library with
-# the runtime and the desktop platform (GTK, and the headless backend that
+# The runtime as a library others build on: libvelko, with the runtime and
+# the desktop platform (GTK or the Windows API, and the headless backend that
 # VELKO_BACKEND=headless and velko-check pick), exporting only the operations
 # of velko.h; installed with its header, a CMake package (find_package(velko)
-# gives velko::runtime) and a pkg-config file.
+# gives velko::runtime) and a pkg-config file. On Linux it is a shared
+# library; on Windows a static one, so that a program is one exe as the
+# designer is.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(VELKO_LIBRARY_PARTS velko_runtime velko_platform_desktop velko_gtk velko_headless velko_soft
-    velko_png)
+if(WIN32)
+  set(VELKO_LIBRARY_PARTS velko_runtime velko_platform_win32 velko_win32 velko_win32_geometry
+      velko_headless velko_soft velko_text_measure_only)
+else()
+  set(VELKO_LIBRARY_PARTS velko_runtime velko_platform_desktop velko_gtk velko_headless velko_soft
+      velko_png)
+endif()
 set(velko_objects)
 foreach(part IN LISTS VELKO_LIBRARY_PARTS)
   list(APPEND velko_objects $<TARGET_OBJECTS:${part}>)
 endforeach()
-add_library(velko SHARED ${velko_objects})
+if(WIN32)
+  add_library(velko STATIC ${velko_objects})
+  target_link_libraries(velko PUBLIC user32 gdi32)
+  set(VELKO_PC_LIBS "-lvelko -luser32 -lgdi32")
+else()
+  add_library(velko SHARED ${velko_objects})
+  target_link_libraries(velko PRIVATE PkgConfig::GTK3 PkgConfig::FREETYPE PkgConfig::FONTCONFIG
+                        PkgConfig::LIBPNG)
+  set(VELKO_PC_LIBS "-lvelko")
+endif()
 add_library(velko::runtime ALIAS velko)
-target_link_libraries(velko PRIVATE PkgConfig::GTK3 PkgConfig::FREETYPE PkgConfig::FONTCONFIG
-                      PkgConfig::LIBPNG)
 set_target_properties(velko PROPERTIES
   VERSION ${PROJECT_VERSION}
   SOVERSION ${PROJECT_VERSION_MAJOR}
@@ -33,7 +47,9 @@ install(TARGETS velko EXPORT velkoTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES runtime/velko.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velko)
-install(TARGETS velko-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET velko-check)
+  install(TARGETS velko-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES docs/runtime.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(VELKO_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/velko)
