@@ -12,6 +12,12 @@
 
 #include "runtime/platform/platform.h"
 
+// A box of pixels [x0, x1) x [y0, y1).
+struct SoftBox {
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
 // Pixels are stored as 0x00RRGGBB words (the layout cairo and X11 take
 // directly), row by row from the top.
 struct PlatCanvas {
@@ -22,6 +28,9 @@ struct PlatCanvas {
   // ask its toolkit to show them. May be null.
   void (*changed)(void* context) = nullptr;
   void* changed_context = nullptr;
+  // What may have changed since the owner last took it: the whole canvas
+  // after most operations, the pixels that really differ after a copy.
+  SoftBox damage;
 };
 
 // Colour conversion between the seam's 0x00BBGGRR and the stored 0x00RRGGBB.
@@ -66,8 +75,12 @@ void soft_canvas_resize(PlatCanvas* canvas, int width, int height);
 // The pixel at (x, y) as 0x00BBGGRR; 0 outside the canvas.
 PlatColor soft_canvas_pixel(const PlatCanvas* canvas, int x, int y);
 
-// Tells the canvas's owner that pixels changed.
+// Tells the canvas's owner that pixels changed, anywhere on the canvas.
 void soft_canvas_touch(PlatCanvas* canvas);
+// Tells the canvas's owner that pixels changed inside the box.
+void soft_canvas_damage(PlatCanvas* canvas, SoftBox box);
+// The damage gathered since the last call; the canvas's damage is then empty.
+SoftBox soft_canvas_take_damage(PlatCanvas* canvas);
 
 // ---------------------------------------------------------------------------
 // The canvas and text operations of the seam, as the two backends' tables
