@@ -38,5 +38,7 @@ ensure_packages() {
 BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
 # What the desktop end-to-end tests need beside that.
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
+# What ./bench.sh needs beside those: cairo as the reference, callgrind.
+BENCH_PACKAGES="libcairo2-dev valgrind"
 # The cross compiler that checks the portable parts build for Windows.
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
