@@ -1,73 +1,154 @@
-// One full redraw of a designer-like scene through the public drawing
-// operations, against one fill of the whole surface: the redraw should cost
-// no more than a few surface fills.
+// The designer's redraw against its floor, a plain fill of as many bytes as
+// the surface holds, and against the same scene drawn with cairo on an image
+// surface of the same size (shapes without antialiasing, text with cairo's
+// own glyph cache).
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
-#include "runtime/log/log_window.h"
-#include "runtime/velko.h"
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "bench/scene.h"
+#include "runtime/draw/palette.h"
 #include "runtime/window/window.h"
 
 namespace {
 
-void ensure_started() {
-  static bool started = false;
-  if (started)
-    return;
-  started = true;
-  VELKO_start(nullptr, nullptr, nullptr, PLAT_SW_SHOWNORMAL);
-  VELKO_show_log(0);
-  VELKO_set_logging(0);
-  VELKO_wipe();
-}
-
-const char* const kLabels[7] = {"Add Scoop",      "Remove Scoop", "Add Topping",   "Remove Topping",
-                                "Change Topping", "Change Color", "Select Topping"};
-
-struct Spot {
-  int x, y;
-};
-const Spot kToppings[10] = {{-30, 150}, {20, 160}, {-10, 120}, {35, 125}, {-40, 90},
-                            {0, 95},    {40, 80},  {-25, 40},  {15, 50},  {30, 20}};
-
-void redraw_scene() {
-  VELKO_rectangle(WHITE, -300, -250, 300, 250, 0);
-  for (int i = 0; i < 7; ++i) {
-    const int top = 230 - 45 * i;
-    VELKO_rectangle(BLACK, -290, top, -170, top - 35, 1);
-    VELKO_print_at(BLACK, -282, top - 25, 12, "%s", kLabels[i]);
-  }
-  VELKO_print_at(NAVY_BLUE, -120, -220, 18, "Click on a scoop to add a topping");
-  VELKO_circle(PINK, 0, 139, 57);
-  VELKO_circle(CHALK, 0, 82, 57);
-  VELKO_circle(ICE_BLUE, 0, 25, 57);
-  VELKO_triangle(BROWN, 0, -175, -60, 25, 60, 25, 0);
-  for (int i = 0; i < 10; ++i) {
-    VELKO_circle(i % PALETTE_SIZE, kToppings[i].x, kToppings[i].y, 8);
-    VELKO_print_at(WHITE, kToppings[i].x - 4, kToppings[i].y - 5, 9, "m");
-  }
-}
-
 void BM_Redraw(benchmark::State& state) {
-  ensure_started();
+  bench_start_runtime();
+  const DesignerState scene = bench_scene();
   for (auto _ : state) {
-    redraw_scene();
+    bench_redraw(scene);
     benchmark::DoNotOptimize(surface_dc);
     benchmark::ClobberMemory();
   }
 }
 BENCHMARK(BM_Redraw);
 
-void BM_SurfaceFill(benchmark::State& state) {
-  ensure_started();
-  unsigned n = 0;
+void BM_Floor(benchmark::State& state) {
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(SURFACE_WIDTH) * SURFACE_HEIGHT);
+  std::uint32_t value = 0;
   for (auto _ : state) {
-    plat_fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, (++n & 1) ? 0xFFFFFFu : 0u);
-    benchmark::DoNotOptimize(surface_dc);
+    value ^= 0xFFFFFFu;
+    std::fill(pixels.begin(), pixels.end(), value);
+    benchmark::DoNotOptimize(pixels.data());
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_SurfaceFill);
+BENCHMARK(BM_Floor);
+
+// ---------------------------------------------------------------------------
+// The same figures with cairo, in surface pixels (y down, origin at the
+// window's centre). Boxes include both corners, as the runtime's do.
+
+struct CairoScene {
+  cairo_surface_t* surface = nullptr;
+  cairo_t* cr = nullptr;
+};
+
+double px(int x) {
+  return BENCH_ORIGIN_X + x;
+}
+double py(int y) {
+  return BENCH_ORIGIN_Y - y;
+}
+
+void set_color(cairo_t* cr, int color) {
+  const PlatColor c = palette_rgb[static_cast<std::size_t>(color)];
+  cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0,
+                       ((c >> 16) & 0xFF) / 255.0);
+}
+
+void fill_box(cairo_t* cr, int color, int x1, int y1, int x2, int y2) {
+  set_color(cr, color);
+  cairo_rectangle(cr, px(x1), py(y1), x2 - x1 + 1, y1 - y2 + 1);
+  cairo_fill(cr);
+}
+
+void frame_box(cairo_t* cr, int color, int x1, int y1, int x2, int y2) {
+  set_color(cr, color);
+  cairo_set_line_width(cr, 1);
+  cairo_rectangle(cr, px(x1) + 0.5, py(y1) + 0.5, x2 - x1, y1 - y2);
+  cairo_stroke(cr);
+}
+
+void disc(cairo_t* cr, int color, int x, int y, int r) {
+  set_color(cr, color);
+  cairo_arc(cr, px(x) + 0.5, py(y) + 0.5, r + 0.5, 0, 6.283185307179586);
+  cairo_fill(cr);
+}
+
+void triangle(cairo_t* cr, int color, int x1, int y1, int x2, int y2, int x3, int y3) {
+  set_color(cr, color);
+  cairo_move_to(cr, px(x1) + 0.5, py(y1) + 0.5);
+  cairo_line_to(cr, px(x2) + 0.5, py(y2) + 0.5);
+  cairo_line_to(cr, px(x3) + 0.5, py(y3) + 0.5);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+}
+
+// A text standing on its anchor, em height size pixels.
+void text(cairo_t* cr, int color, int x, int y, int size, const char* s) {
+  set_color(cr, color);
+  cairo_set_font_size(cr, size);
+  cairo_font_extents_t extents;
+  cairo_font_extents(cr, &extents);
+  cairo_move_to(cr, px(x), py(y) - extents.descent);
+  cairo_show_text(cr, s);
+}
+
+void cairo_redraw(cairo_t* cr, const DesignerState& s) {
+  fill_box(cr, WHITE, -300, 250, 300, -250);
+  static const char* const labels[7] = {"Add Scoop",      "Remove Scoop",   "Add Topping",
+                                        "Remove Topping", "Change Topping", "Change Color",
+                                        "Select Topping"};
+  static const int label_colors[7] = {FOREST_GREEN, RED, FOREST_GREEN, RED, BLUE, BLUE, ORANGE};
+  for (int i = 0; i < 7; ++i)
+    frame_box(cr, BLACK, -295, 245 - 25 * i, -185, 245 - 25 * (i + 1));
+  for (int i = 0; i < 7; ++i)
+    text(cr, label_colors[i], -285, 227 - 25 * i, 12, labels[i]);
+  text(cr, RED, -130, -215, 11,
+       "Topping selected. Click cone to move it, or a button to alter it.");
+  if (s.scoop_count >= 3)
+    disc(cr, PEACH, 0, 139, 57);
+  if (s.scoop_count >= 2)
+    disc(cr, TURQUOISE, 0, 82, 57);
+  disc(cr, ICE_BLUE, 0, 25, 57);
+  triangle(cr, BROWN, 0, -175, -60, 25, 60, 25);
+  for (int i = 0; i < s.topping_count; ++i) {
+    const int x = s.topping_x[i], y = s.topping_y[i];
+    switch (s.topping_shape[i]) {
+      case TOPPING_BAR:
+        fill_box(cr, s.topping_color[i], x, y + 3, x + 10, y);
+        break;
+      case TOPPING_TRIANGLE:
+        triangle(cr, BROWN, x - 7, y - 7, x + 7, y - 7, x, y + 7);
+        break;
+      default:
+        disc(cr, s.topping_color[i], x, y, 8);
+        text(cr, WHITE, x - 2, y - 2, 9, "m");
+        break;
+    }
+  }
+}
+
+void BM_RedrawCairo(benchmark::State& state) {
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, SURFACE_WIDTH, SURFACE_HEIGHT);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  const DesignerState scene = bench_scene();
+  for (auto _ : state) {
+    cairo_redraw(cr, scene);
+    cairo_surface_flush(surface);
+    benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
+    benchmark::ClobberMemory();
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+}
+BENCHMARK(BM_RedrawCairo);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -41,6 +41,8 @@ FONT_PACKAGES="fonts-liberation2 fonts-dejavu-core"
 BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev $FONT_PACKAGES libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
 # What the desktop end-to-end tests need beside that.
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
+# What ./bench.sh needs beside those: cairo as the reference, callgrind.
+BENCH_PACKAGES="libcairo2-dev valgrind"
 # The cross compiler for the Windows program.
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
 # Wine (64-bit) to run the Windows program and its checks in the tests.

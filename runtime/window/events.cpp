@@ -2,6 +2,10 @@
 // branches of the graphics window, and the run-mode requests.
 #include <climits>
 
+#ifndef VELKO_POLLING_LOOP
+#define VELKO_POLLING_LOOP 0
+#endif
+
 #include "runtime/velko.h"
 #include "runtime/window/run_control.h"
 #include "runtime/window/run_menu.h"
@@ -28,7 +32,8 @@ bool wait_is_over() {
 // True when the pass that just ended cannot end the wait without a new
 // message: nothing to play, and either a periodic wait for a timer message or
 // no event requested at all. Blocking then delivers exactly what spinning
-// would, without using the processor.
+// would, without using the processor. A build with VELKO_POLLING_LOOP spins
+// instead, so that the difference can be measured.
 bool only_a_message_can_help() {
   if (playing || play_one)
     return false;
@@ -116,7 +121,7 @@ int VELKO_next_event(int* x, int* y, char* key) {
       single_step = 0;
     }
 
-    if (!took && only_a_message_can_help())
+    if (!VELKO_POLLING_LOOP && !took && only_a_message_can_help())
       plat_wait_message();
   }
 

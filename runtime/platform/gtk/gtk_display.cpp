@@ -4,6 +4,7 @@
 #include <string>
 
 #include "runtime/platform/gtk/gtk_internal.h"
+#include "runtime/platform/gtk/gtk_timing.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ const char* gb_open_display() {
   static std::string why;
   if (open)
     return nullptr;
+  gb_timing_start();
   const char* x_display = environment("DISPLAY");
   const char* wayland_display = environment("WAYLAND_DISPLAY");
   if (!x_display && !wayland_display) {
@@ -35,5 +37,6 @@ const char* gb_open_display() {
     return why.c_str();
   }
   open = true;
+  gb_timing_mark("toolkit");
   return nullptr;
 }

@@ -18,8 +18,7 @@
 // the headless backend; the real frame and menu bar are whatever the window
 // manager and the theme make them.
 struct NativeWindow {
-  std::vector<std::uint32_t> shown;  // the pixels the screen was last asked to show
-  bool check_queued = false;
+  bool check_queued = false;    // show_changes will run
   GtkWidget* window = nullptr;  // null once the toolkit's window is gone
   GtkWidget* box = nullptr;
   GtkWidget* area = nullptr;

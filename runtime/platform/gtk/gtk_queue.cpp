@@ -9,7 +9,9 @@
 
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/gtk/gtk_keys.h"
+#include "runtime/platform/gtk/gtk_timing.h"
 #include "runtime/platform/soft/keyboard.h"
+#include "runtime/platform/soft/soft.h"
 
 namespace {
 
@@ -155,6 +157,14 @@ void gb_post_quit(int exit_code) {
 }
 
 void gb_wait_message() {
+  // The first wait is usually the one for the first tick: the faces are
+  // loaded then, instead of delaying the first scene.
+  static bool fonts_loaded = false;
+  if (!fonts_loaded) {
+    fonts_loaded = true;
+    soft_fixed_font();
+    gb_timing_mark("fonts");
+  }
   while (!message_ready())
     g_main_context_iteration(nullptr, TRUE);
 }

@@ -12,6 +12,7 @@
 
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/gtk/gtk_keys.h"
+#include "runtime/platform/gtk/gtk_timing.h"
 #include "runtime/platform/soft/soft.h"
 
 namespace {
@@ -21,28 +22,31 @@ void fill_background(PlatWindow* window) {
                  window->window_class->background);
 }
 
-// Pixels changed: once the burst of drawing is over, the screen is told, if
-// they differ from what it shows. The runtime copies its whole surface after
-// every event, mostly unchanged while the designer idles, and an unchanged
-// copy costs the toolkit and the X server nothing that way.
+// Pixels changed: once the burst of drawing is over, the toolkit is asked to
+// show the part that changed, and only that part goes to the window system.
+// The runtime copies its whole surface after every event, mostly as it was;
+// the copy damages only the pixels that differ, so an unchanged one costs the
+// toolkit and the X server nothing.
 gboolean show_changes(gpointer data) {
   auto* window = static_cast<PlatWindow*>(data);
   window->native->check_queued = false;
+  const SoftBox box = soft_canvas_take_damage(window->canvas);
   // A hidden window is drawn whole when it is shown again.
-  if (soft_alive(window) && window->visible && window->native->area &&
-      window->native->shown != window->canvas->pixels) {
-    window->native->shown = window->canvas->pixels;
-    gtk_widget_queue_draw(window->native->area);
+  if (soft_alive(window) && window->visible && window->native->area && !box.empty()) {
+    gtk_widget_queue_draw_area(window->native->area, box.x0, box.y0, box.x1 - box.x0,
+                               box.y1 - box.y0);
   }
   return G_SOURCE_REMOVE;
 }
 
+// Ahead of the toolkit's own redraw, so that the change is painted in the
+// same pass of the main loop.
 void canvas_changed(void* context) {
   auto* window = static_cast<PlatWindow*>(context);
   if (!soft_alive(window) || !window->native->area || window->native->check_queued)
     return;
   window->native->check_queued = true;
-  g_idle_add(show_changes, window);
+  g_idle_add_full(G_PRIORITY_HIGH_IDLE, show_changes, window, nullptr);
 }
 
 // Gives the canvas a new size. A class that repaints on resize is erased and
@@ -102,6 +106,7 @@ gboolean on_draw(GtkWidget* area, cairo_t* cr, gpointer data) {
     cairo_fill(cr);
     cairo_surface_destroy(image);
   }
+  gb_timing_drawn(window, cr);
   return TRUE;
 }
 
@@ -125,6 +130,7 @@ PlatLParam position_param(double x, double y) {
 // triple-click events are not clicks of their own.
 gboolean on_button_press(GtkWidget*, GdkEventButton* event, gpointer data) {
   if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
+    gb_timing_press(static_cast<PlatWindow*>(data));
     gb_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONDOWN, 1,
                     position_param(event->x, event->y));
   }
@@ -309,6 +315,8 @@ bool gb_show_window(PlatWindow* window, int show_mode) {
     if (!was_visible)
       window->invalid = true;
     gtk_window_present(GTK_WINDOW(window->native->window));
+    if (!was_visible && window == soft_windows().front())
+      gb_timing_mark("windows");
   } else {
     gtk_widget_hide(window->native->window);
   }

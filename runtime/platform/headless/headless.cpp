@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <deque>
 
 #include "runtime/platform/backend.h"
@@ -47,6 +50,38 @@ struct Headless {
 Headless& state() {
   static Headless headless;
   return headless;
+}
+
+// With VELKO_HEADLESS_CLOCK=real the clock is the real one and the blocking
+// wait sleeps until the next timer expiry, so that a program's use of the
+// processor while it idles can be measured without a display. While a timer
+// runs such a run does not end by itself: nothing closes its windows.
+struct RealClock {
+  bool on = false;
+  std::int64_t start_ms = 0;
+};
+
+std::int64_t monotonic_ms() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+const RealClock& real_clock() {
+  static const RealClock clock = [] {
+    RealClock c;
+    const char* wanted = std::getenv("VELKO_HEADLESS_CLOCK");
+    c.on = wanted && std::strcmp(wanted, "real") == 0;
+    c.start_ms = monotonic_ms();
+    return c;
+  }();
+  return clock;
+}
+
+// Brings virtual time up to the real clock when that is in use.
+void follow_real_clock() {
+  if (real_clock().on)
+    state().now = std::max(state().now, monotonic_ms() - real_clock().start_ms);
 }
 
 // Sets the client area to the window's current outer size and tells the window.
@@ -97,6 +132,7 @@ Timer* expired_timer() {
 }
 
 bool message_ready() {
+  follow_real_clock();
   run_due_actions();
   return !state().queue.empty() || soft_window_to_paint() || expired_timer();
 }
@@ -200,6 +236,7 @@ void post_quit(int exit_code) {
 
 bool peek_message(PlatMessage* message) {
   auto& hl = state();
+  follow_real_clock();
   run_due_actions();
   if (!hl.queue.empty()) {
     *message = hl.queue.front();
@@ -256,6 +293,16 @@ void wait_message() {
       next = std::min(next, t.due);
     for (const auto& s : hl.schedule)
       next = std::min(next, s.time);
+    if (real_clock().on && next != INT64_MAX) {
+      const std::int64_t ms = next - hl.now;
+      if (ms > 0) {
+        const timespec pause{static_cast<time_t>(ms / 1000),
+                             static_cast<long>(ms % 1000) * 1000000};
+        nanosleep(&pause, nullptr);
+      }
+      follow_real_clock();
+      continue;
+    }
     if (hl.schedule.empty() && hl.auto_close && soft_alive(first_window())) {
       check_note_closed_by_checker();
       post_message(first_window(), PLAT_MSG_CLOSE, 0, 0);

@@ -1,5 +1,6 @@
 // Software canvases: creation, pixel access, fills, copies and scrolling.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "runtime/platform/soft/soft.h"
@@ -9,6 +10,28 @@ namespace {
 std::size_t pixel_count(int width, int height) {
   return static_cast<std::size_t>(std::max(width, 0)) *
          static_cast<std::size_t>(std::max(height, 0));
+}
+
+// The first index where a and b differ, or n.
+std::size_t first_difference(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
+  std::size_t i = 0;
+  while (i < n && a[i] == b[i])
+    ++i;
+  return i;
+}
+
+// One past the last index where a and b differ (they differ somewhere).
+std::size_t end_of_difference(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
+  std::size_t end = n;
+  while (end > 0 && a[end - 1] == b[end - 1])
+    --end;
+  return end;
+}
+
+// A clipped box given by its corner and size, all within int.
+SoftBox box_of(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
+  return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w),
+          static_cast<int>(y + h)};
 }
 
 }  // namespace
@@ -42,6 +65,7 @@ void soft_canvas_resize(PlatCanvas* canvas, int width, int height) {
   canvas->pixels = std::move(pixels);
   canvas->width = width;
   canvas->height = height;
+  canvas->damage = {0, 0, width, height};
 }
 
 PlatColor soft_canvas_pixel(const PlatCanvas* canvas, int x, int y) {
@@ -52,8 +76,31 @@ PlatColor soft_canvas_pixel(const PlatCanvas* canvas, int x, int y) {
 }
 
 void soft_canvas_touch(PlatCanvas* canvas) {
-  if (canvas && canvas->changed)
+  if (canvas)
+    soft_canvas_damage(canvas, {0, 0, canvas->width, canvas->height});
+}
+
+void soft_canvas_damage(PlatCanvas* canvas, SoftBox box) {
+  if (!canvas)
+    return;
+  box = {std::max(box.x0, 0), std::max(box.y0, 0), std::min(box.x1, canvas->width),
+         std::min(box.y1, canvas->height)};
+  if (box.empty())
+    return;
+  SoftBox& d = canvas->damage;
+  d = d.empty() ? box
+                : SoftBox{std::min(d.x0, box.x0), std::min(d.y0, box.y0), std::max(d.x1, box.x1),
+                          std::max(d.y1, box.y1)};
+  if (canvas->changed)
     canvas->changed(canvas->changed_context);
+}
+
+SoftBox soft_canvas_take_damage(PlatCanvas* canvas) {
+  if (!canvas)
+    return {};
+  const SoftBox taken = canvas->damage;
+  canvas->damage = {};
+  return taken;
 }
 
 PlatCanvas* soft_create_surface(PlatCanvas*, int width, int height) {
@@ -80,12 +127,36 @@ void soft_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height, con
                 static_cast<std::int64_t>(dst->height) - dy});
   if (w <= 0 || h <= 0)
     return;
+  if (src == dst) {
+    for (std::int64_t row = 0; row < h; ++row) {
+      const std::uint32_t* from = src->pixels.data() + (sy + row) * src->width + sx;
+      std::uint32_t* to = dst->pixels.data() + (dy + row) * dst->width + dx;
+      std::memmove(to, from, static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+    }
+    soft_canvas_damage(dst, box_of(dx, dy, w, h));
+    return;
+  }
+  // The runtime copies its whole surface after every event, mostly as it
+  // was: only the pixels that differ are written, and only they are damage,
+  // so an unchanged copy costs the toolkit nothing.
+  const auto n = static_cast<std::size_t>(w);
+  SoftBox changed{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
   for (std::int64_t row = 0; row < h; ++row) {
     const std::uint32_t* from = src->pixels.data() + (sy + row) * src->width + sx;
     std::uint32_t* to = dst->pixels.data() + (dy + row) * dst->width + dx;
-    std::memmove(to, from, static_cast<std::size_t>(w) * sizeof(std::uint32_t));
+    // The library's comparison is the fast one; rows that differ are few.
+    if (std::memcmp(from, to, n * sizeof(std::uint32_t)) == 0)
+      continue;
+    const std::size_t first = first_difference(from, to, n);
+    const std::size_t end = end_of_difference(from, to, n);
+    std::memcpy(to + first, from + first, (end - first) * sizeof(std::uint32_t));
+    const int y = static_cast<int>(dy + row);
+    changed = {std::min(changed.x0, static_cast<int>(dx + static_cast<std::int64_t>(first))),
+               std::min(changed.y0, y),
+               std::max(changed.x1, static_cast<int>(dx + static_cast<std::int64_t>(end))), y + 1};
   }
-  soft_canvas_touch(dst);
+  if (!changed.empty())
+    soft_canvas_damage(dst, changed);
 }
 
 void soft_scroll(PlatCanvas* canvas, int dy) {
@@ -120,14 +191,14 @@ void soft_fill_rect(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std
   const std::uint32_t pixel = soft_pixel_from_color(color);
   for (std::int64_t y = top; y < bottom; ++y) {
     std::uint32_t* row = canvas->pixels.data() + y * canvas->width;
-    std::fill(row + left, row + right, pixel);
+    soft_fill_span(row + left, static_cast<std::size_t>(right - left), pixel);
   }
-  soft_canvas_touch(canvas);
+  soft_canvas_damage(canvas, box_of(left, top, right - left, bottom - top));
 }
 
 void soft_set_pixel(PlatCanvas* canvas, std::int64_t x, std::int64_t y, PlatColor color) {
   if (!canvas || x < 0 || y < 0 || x >= canvas->width || y >= canvas->height)
     return;
   canvas->pixels[static_cast<std::size_t>(y * canvas->width + x)] = soft_pixel_from_color(color);
-  soft_canvas_touch(canvas);
+  soft_canvas_damage(canvas, box_of(x, y, 1, 1));
 }

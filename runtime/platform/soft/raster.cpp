@@ -94,6 +94,9 @@ U256 mul_wide(u128 a, u128 b) {
   return {p11 + (p01 >> 64) + (p10 >> 64) + (mid >> 64), (mid << 64) | static_cast<u64>(p00)};
 }
 bool product_less(u128 a, u128 b, u128 c, u128 d) {
+  // The common case, everything on the canvas's scale: 64-bit products.
+  if (((a | b | c | d) >> 32) == 0)
+    return static_cast<u64>(a) * static_cast<u64>(b) < static_cast<u64>(c) * static_cast<u64>(d);
   if ((a | b | c | d) >> 64 == 0)  // both products fit in 128 bits
     return a * b < c * d;
   const U256 x = mul_wide(a, b), y = mul_wide(c, d);
@@ -123,10 +126,20 @@ struct Target {
     if (x0 > x1)
       return;
     std::uint32_t* row = canvas->pixels.data() + y * w;
-    std::fill(row + x0, row + x1 + 1, pixel);
+    soft_fill_span(row + x0, static_cast<std::size_t>(x1 - x0 + 1), pixel);
     changed = true;
   }
   void fill(i64 y, Span s, std::uint32_t pixel) { fill(y, s.l, s.r, pixel); }
+  // Column x over the rows, clipped.
+  void column(i64 x, Span rows, std::uint32_t pixel) {
+    rows = {std::max<i64>(rows.l, 0), std::min(rows.r, h - 1)};
+    if (x < 0 || x >= w || rows.empty())
+      return;
+    std::uint32_t* p = canvas->pixels.data() + rows.l * w + x;
+    for (i64 q = rows.l; q <= rows.r; ++q, p += w)
+      *p = pixel;
+    changed = true;
+  }
   void plot(i64 x, i64 y, std::uint32_t pixel) {
     if (x < 0 || y < 0 || x >= w || y >= h)
       return;
@@ -322,22 +335,27 @@ struct Ellipse {
   i64 cx2, cy2, a2, b2;
 };
 
-Span ellipse_span(const Ellipse& e, i64 q) {
-  if (e.a2 <= 0 || e.b2 <= 0)
-    return {};
-  const i64 y = 2 * q - e.cy2;
-  const i64 ay = y < 0 ? -y : y;
-  if (ay >= e.b2)
-    return {};
-  const u128 m = static_cast<u128>(e.b2 - ay) * static_cast<u128>(e.b2 + ay);
-  const u128 aa = static_cast<u128>(e.a2) * static_cast<u128>(e.a2);
-  const u128 bb = static_cast<u128>(e.b2) * static_cast<u128>(e.b2);
+// The span of a row |Y| = ay away from the centre, in the unsigned type U:
+// 64 bits when both axes are below 2^15 (the products then stay below 2^62),
+// else 128 bits with 256-bit comparisons.
+template <typename U>
+Span ellipse_span_in(const Ellipse& e, i64 ay) {
+  const U m = static_cast<U>(e.b2 - ay) * static_cast<U>(e.b2 + ay);
+  const U aa = static_cast<U>(e.a2) * static_cast<U>(e.a2);
+  const U bb = static_cast<U>(e.b2) * static_cast<U>(e.b2);
   // X^2 * b2^2 < a2^2 * (b2^2 - Y^2)
   auto inside = [&](i64 p) {
-    const u128 x = abs128(i128{2} * p - e.cx2);
-    return product_less(x * x, bb, aa, m);
+    if constexpr (sizeof(U) == sizeof(u64)) {
+      const i64 d = 2 * p - e.cx2;
+      const U x = static_cast<U>(d < 0 ? -d : d);
+      return x * x * bb < aa * m;
+    } else {
+      const U x = static_cast<U>(abs128(i128{2} * p - e.cx2));
+      return product_less(x * x, bb, aa, m);
+    }
   };
-  const i64 centre = static_cast<i64>(floor_div(e.cx2 + 1, 2));  // first p with X >= 0
+  // The first p with X >= 0.
+  const i64 centre = (e.cx2 >> 1) + (e.cx2 & 1);
   if (!inside(centre))
     return {};
   // The right end from the real half-width, then settled exactly.
@@ -350,6 +368,19 @@ Span ellipse_span(const Ellipse& e, i64 q) {
   while (!inside(p))
     --p;
   return {e.cx2 - p, p};  // symmetric about the centre
+}
+
+Span ellipse_span(const Ellipse& e, i64 q) {
+  if (e.a2 <= 0 || e.b2 <= 0)
+    return {};
+  const i64 y = 2 * q - e.cy2;
+  const i64 ay = y < 0 ? -y : y;
+  if (ay >= e.b2)
+    return {};
+  constexpr i64 kSmallAxis = i64{1} << 15;
+  if (e.a2 < kSmallAxis && e.b2 < kSmallAxis)
+    return ellipse_span_in<u64>(e, ay);
+  return ellipse_span_in<u128>(e, ay);
 }
 
 // Canvas rows that the ellipse may reach.
@@ -576,8 +607,27 @@ struct Edge {
   bool started = false;
 };
 
+// Sorts the few crossings of a row; insertion sort beats std::sort below a
+// dozen or so.
+void sort_crossings(std::vector<i64>& v) {
+  if (v.size() > 16) {
+    std::sort(v.begin(), v.end());
+    return;
+  }
+  for (std::size_t i = 1; i < v.size(); ++i) {
+    const i64 x = v[i];
+    std::size_t j = i;
+    for (; j > 0 && v[j - 1] > x; --j)
+      v[j] = v[j - 1];
+    v[j] = x;
+  }
+}
+
+// The scratch lists are kept from call to call (the runtime draws on one
+// thread), so a polygon allocates nothing once the largest has been drawn.
 void fill_polygon(Target& t, const std::vector<PlatPoint>& pts, std::uint32_t pixel) {
-  std::vector<Edge> edges;
+  static std::vector<Edge> edges;
+  edges.clear();
   i64 ymin = pts[0].y, ymax = pts[0].y;
   const std::size_t n = pts.size();
   for (std::size_t i = 0; i < n; ++i) {
@@ -591,7 +641,7 @@ void fill_polygon(Target& t, const std::vector<PlatPoint>& pts, std::uint32_t pi
     edges.push_back({a.y, b.y, a.x, b.x - a.x, b.y - a.y});
   }
   const Span rows = clip_rows(t, ymin, ymax - 1);
-  std::vector<i64> crossings;
+  static std::vector<i64> crossings;
   for (i64 q = rows.l; q <= rows.r; ++q) {
     crossings.clear();
     for (Edge& e : edges) {
@@ -614,7 +664,7 @@ void fill_polygon(Target& t, const std::vector<PlatPoint>& pts, std::uint32_t pi
         ++e.c;
       }
     }
-    std::sort(crossings.begin(), crossings.end());
+    sort_crossings(crossings);
     for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
       t.fill(q, crossings[i], crossings[i + 1] - 1, pixel);
     }
@@ -651,11 +701,8 @@ void soft_rectangle(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std
     t.fill(b.t, b.l, b.r - 1, pen_pixel);
     if (b.b - 1 != b.t)
       t.fill(b.b - 1, b.l, b.r - 1, pen_pixel);
-    const Span rows = clip_rows(t, b.t + 1, b.b - 2);
-    for (i64 q = rows.l; q <= rows.r; ++q) {
-      t.fill(q, b.l, b.l, pen_pixel);
-      t.fill(q, b.r - 1, b.r - 1, pen_pixel);
-    }
+    t.column(b.l, {b.t + 1, b.b - 2}, pen_pixel);
+    t.column(b.r - 1, {b.t + 1, b.b - 2}, pen_pixel);
   } else {
     const PlatPoint frame[4] = {{b.l, b.t}, {b.r - 1, b.t}, {b.r - 1, b.b - 1}, {b.l, b.b - 1}};
     stroke_path(t, frame, 4, true, pen);
@@ -693,7 +740,8 @@ void soft_polygon(PlatCanvas* canvas, const PlatPoint* points, int count, const 
   Target t(canvas);
   if (!t.usable())
     return;
-  std::vector<PlatPoint> pts(points, points + count);
+  static std::vector<PlatPoint> pts;  // scratch, as in fill_polygon
+  pts.assign(points, points + count);
   for (PlatPoint& p : pts)
     p = {clamp_coord(p.x), clamp_coord(p.y)};
   if (!brush.hollow)

@@ -41,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/soft/blend.h"
 #include "runtime/platform/soft/soft.h"
 
 namespace {
@@ -421,16 +422,6 @@ std::int64_t run_width(SizeEntry& e, const char* text, int count, std::int64_t l
   return width;
 }
 
-std::uint32_t blend(std::uint32_t under, std::uint32_t over, unsigned alpha) {
-  std::uint32_t out = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const unsigned a = (under >> shift) & 0xFFu;
-    const unsigned b = (over >> shift) & 0xFFu;
-    out |= ((a * (255 - alpha) + b * alpha + 127) / 255) << shift;
-  }
-  return out;
-}
-
 // Draws one glyph bitmap with its top-left pixel at (left, top), clipped.
 // Answers whether any pixel was written.
 bool draw_glyph(PlatCanvas* canvas, const Glyph& g, std::int64_t left, std::int64_t top,
@@ -441,22 +432,11 @@ bool draw_glyph(PlatCanvas* canvas, const Glyph& g, std::int64_t left, std::int6
   const std::int64_t r1 = std::min<std::int64_t>(g.rows, canvas->height - top);
   if (c0 >= c1 || r0 >= r1)
     return false;
-  bool wrote = false;
-  for (std::int64_t r = r0; r < r1; ++r) {
-    const std::uint8_t* cover = g.coverage.data() + r * g.width;
-    // The row's first pixel may lie left of the canvas: only offsets of
-    // pixels that are on it are turned into pointers.
-    const std::int64_t row_offset = (top + r) * canvas->width + left;
-    for (std::int64_t c = c0; c < c1; ++c) {
-      const unsigned alpha = cover[c];
-      if (alpha == 0)
-        continue;
-      std::uint32_t& pixel = canvas->pixels[static_cast<std::size_t>(row_offset + c)];
-      pixel = alpha == 255 ? ink : blend(pixel, ink, alpha);
-      wrote = true;
-    }
-  }
-  return wrote;
+  // c0 and r0 skip what lies left of and above the canvas, so the pointer
+  // names a pixel on it.
+  return soft_blend_box(canvas->pixels.data() + (top + r0) * canvas->width + left + c0,
+                        canvas->width, g.coverage.data() + r0 * g.width + c0, g.width,
+                        static_cast<std::size_t>(c1 - c0), static_cast<std::size_t>(r1 - r0), ink);
 }
 
 }  // namespace
@@ -471,16 +451,36 @@ PlatFont* soft_fixed_font() {
   return &fixed;
 }
 
+namespace {
+
+// Deleted handles are kept for the next font, so that a text command, which
+// creates and deletes its font, allocates nothing.
+std::vector<PlatFont*>& spare_fonts() {
+  static auto* spare = new std::vector<PlatFont*>;
+  return *spare;
+}
+
+}  // namespace
+
 PlatFont* soft_create_font(int char_height) {
   start_text();
-  auto* font = new PlatFont;
+  auto& spare = spare_fonts();
+  PlatFont* font = nullptr;
+  if (spare.empty()) {
+    font = new PlatFont;
+  } else {
+    font = spare.back();
+    spare.pop_back();
+  }
   font->entry = find_size(state().sans, clamp_pixels(char_height));
   return font;
 }
 
 void soft_delete_font(PlatFont* font) {
-  if (font && !font->stock)
-    delete font;
+  if (!font || font->stock || !font->entry)
+    return;  // a stock font, or one deleted already
+  font->entry = nullptr;
+  spare_fonts().push_back(font);
 }
 
 void soft_text_metrics(PlatCanvas* canvas, PlatFont* font, PlatTextMetrics* metrics) {

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in a Release tree of their own (preset bench, and
+# preset bench-polling for the event loop that polls), runs them all and
+# prints one table: each figure beside its reference, measured in the same
+# run, with the ratio, the target and whether it is met. Times are processor
+# time of the measuring thread, medians over repetitions, with their spread,
+# so that other work on the machine disturbs them as little as it can; the
+# instruction counts at the end (callgrind) repeat exactly from run to run.
+#
+#   ./bench.sh            everything (about four minutes)
+#   ./bench.sh --no-desktop   without the desktop program under Xvfb
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/packages.sh
+# shellcheck disable=SC2086
+ensure_packages $BUILD_PACKAGES $DESKTOP_TEST_PACKAGES $BENCH_PACKAGES
+
+desktop=1
+[ "${1:-}" = "--no-desktop" ] && desktop=0
+
+echo "== Release build of the benchmarks"
+cmake --preset bench >/dev/null
+cmake --build --preset bench
+cmake --preset bench-polling >/dev/null
+cmake --build --preset bench-polling
+
+bin=build/bench/bin
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
+echo "== Drawing and text"
+"$bin/velko_bench" --benchmark_repetitions=15 --benchmark_min_time=0.2 \
+  --benchmark_report_aggregates_only=true --benchmark_format=csv >"$out/gbench.csv" 2>/dev/null
+echo "== Playback"
+for _ in 1 2 3 4 5; do "$bin/velko_playback_bench" >>"$out/playback.txt"; done
+: >"$out/desktop.txt"
+if [ "$desktop" = 1 ]; then
+  echo "== Desktop program under Xvfb (start-up, clicks, idle, memory)"
+  "$bin/velko_desktop_bench" "$bin/velko-cone" build/bench-polling/bin/velko-cone >"$out/desktop.txt"
+fi
+: >"$out/instructions.txt"
+if command -v valgrind >/dev/null 2>&1; then
+  echo "== Instruction counts (callgrind)"
+  for what in redraw label status log copy; do
+    count=20
+    ir=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect='profiled_work*' \
+      "$bin/velko_bench_profile" "$what" "$count" 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
+    echo "$what $((ir / count))" >>"$out/instructions.txt"
+  done
+fi
+
+model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+echo
+echo "Machine: ${model:-unknown}, $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
+echo
+awk -v desktop="$desktop" '
+  # Google Benchmark CSV: name,iterations,real_time,cpu_time,time_unit,...
+  FILENAME ~ /gbench/ && NR > 0 {
+    n = split($0, f, ",")
+    name = f[1]; gsub(/"/, "", name)
+    if (name ~ /_median$/) { sub(/_median$/, "", name); us[name] = f[4] / 1000 }
+    if (name ~ /_mean$/) { sub(/_mean$/, "", name); mean[name] = f[4] }
+    if (name ~ /_stddev$/) { sub(/_stddev$/, "", name); sd[name] = f[4] }
+  }
+  FILENAME ~ /playback/ {
+    if ($1 == "playback_events_per_s") { eps[++runs] = $2 }
+    if ($1 == "playback_redraw_us") { red[runs] = $2 }
+    if ($1 == "playback_copy_us") { cop[runs] = $2 }
+  }
+  FILENAME ~ /desktop/ { d[$1] = $2 }
+  FILENAME ~ /instructions/ { ir[$1] = $2 }
+  function median(a, n,    i, j, t, b) {
+    for (i = 1; i <= n; i++) b[i] = a[i]
+    for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (b[j] < b[i]) { t = b[i]; b[i] = b[j]; b[j] = t }
+    return n % 2 ? b[(n + 1) / 2] : (b[n / 2] + b[n / 2 + 1]) / 2
+  }
+  function row(figure, value, reference, ratio, target, met) {
+    printf "| %-38s | %-24s | %-34s | %-7s | %-14s | %-4s |\n", figure, value, reference, ratio, target, met
+  }
+  function yes(ok) { return ok ? "yes" : "NO" }
+  END {
+    for (k in mean) cv[k] = mean[k] > 0 ? 100 * sd[k] / mean[k] : 0
+    row("figure", "value", "reference", "ratio", "target", "met")
+    row("--------------------------------------", "------------------------", "----------------------------------", "-------", "--------------", "----")
+    r = us["BM_Redraw"]; fl = us["BM_Floor"]; ca = us["BM_RedrawCairo"]
+    row("Redraw, designer scene", sprintf("%.1f us +-%.0f%%", r, cv["BM_Redraw"]),
+        sprintf("floor (fill, 601x540x4 B) %.1f us", fl), sprintf("%.2f", r / fl), "<= 1.4 x floor", yes(r / fl <= 1.4))
+    row("Redraw against cairo", sprintf("%.1f us", r),
+        sprintf("cairo, same scene %.1f us +-%.0f%%", ca, cv["BM_RedrawCairo"]), sprintf("%.2f", ca / r), ">= 2 x faster", yes(ca / r >= 2))
+    row("Text: 12 px panel label", sprintf("%.2f us +-%.0f%%", us["BM_PanelLabel"], cv["BM_PanelLabel"]), "-", "-", "<= 10 us", yes(us["BM_PanelLabel"] <= 10))
+    row("Text: status line (18 px)", sprintf("%.2f us +-%.0f%%", us["BM_StatusLine"], cv["BM_StatusLine"]), "-", "-", "<= 10 us", yes(us["BM_StatusLine"] <= 10))
+    row("Log line, window shown", sprintf("%.1f us +-%.0f%%", us["BM_LogLine"], cv["BM_LogLine"]), "-", "-", "<= 50 us", yes(us["BM_LogLine"] <= 50))
+    for (i = 1; i <= runs; i++) { q1[i] = eps[i] * red[i] / 1e6; q2[i] = eps[i] * (red[i] + cop[i]) / 1e6 }
+    e = median(eps, runs); rd = median(red, runs); cp = median(cop, runs)
+    row("Playback, 10,000 events", sprintf("%.0f events/s (%d runs)", e, runs), sprintf("1 / redraw (%.1f us)", rd),
+        sprintf("%.2f", median(q1, runs)), ">= 0.90", yes(median(q1, runs) >= 0.9))
+    row("  the same, with the copy", sprintf("%.0f events/s", e), sprintf("1 / (redraw + copy %.1f us)", cp),
+        sprintf("%.2f", median(q2, runs)), ">= 0.90", yes(median(q2, runs) >= 0.9))
+    if (desktop == 1) {
+      row("GTK click to drawn, median", sprintf("%.2f ms", d["click_median_ms"]), sprintf("%d clicks under Xvfb", d["click_count"]), "-", "<= 2 ms", yes(d["click_median_ms"] <= 2))
+      row("GTK click to drawn, 99th percentile", sprintf("%.2f ms", d["click_p99_ms"]), sprintf("max %.2f ms", d["click_max_ms"]), "-", "<= 5 ms", yes(d["click_p99_ms"] <= 5))
+      row("Start-up to first scene, inside", sprintf("%.0f ms (%.0f-%.0f)", d["startup_inside_ms"], d["startup_inside_min_ms"], d["startup_inside_max_ms"]),
+          sprintf("%d starts; incl. 100 ms to 1st tick", d["startup_runs"]), "-", "<= 200 ms", yes(d["startup_inside_ms"] <= 200))
+      row("Start-up, outside (pixel polled)", sprintf("%.0f ms (%.0f-%.0f)", d["startup_outside_ms"], d["startup_outside_min_ms"], d["startup_outside_max_ms"]),
+          sprintf("toolkit %.0f, windows %.0f ms", d["startup_toolkit_ms"], d["startup_windows_ms"]), "-", "<= 200 ms", yes(d["startup_outside_ms"] <= 200))
+      row("Idle 10 s animating, GTK", sprintf("%.2f %% (%.1f-%.1f)", d["idle_gtk_pct"], d["idle_gtk_min_pct"], d["idle_gtk_max_pct"]), sprintf("polling loop %.1f %%", d["idle_gtk_polling_pct"]),
+          d["idle_gtk_pct"] > 0 ? sprintf("1/%.0f", d["idle_gtk_polling_pct"] / d["idle_gtk_pct"]) : "-", "<= 1 %", yes(d["idle_gtk_pct"] <= 1))
+      row("Idle 10 s animating, headless", sprintf("%.2f %% (%.1f-%.1f)", d["idle_headless_pct"], d["idle_headless_min_pct"], d["idle_headless_max_pct"]), sprintf("polling loop %.1f %%", d["idle_headless_polling_pct"]),
+          d["idle_headless_pct"] > 0 ? sprintf("1/%.0f", d["idle_headless_polling_pct"] / d["idle_headless_pct"]) : "-", "<= 1 %", yes(d["idle_headless_pct"] <= 1))
+      row("Memory idle, GTK: private", sprintf("%.1f MB", d["memory_gtk_private_mb"]), sprintf("resident %.1f MB", d["memory_gtk_resident_mb"]), "-", "<= 20 MB", yes(d["memory_gtk_private_mb"] <= 20))
+      row("Memory idle, headless: private", sprintf("%.1f MB", d["memory_headless_private_mb"]), sprintf("resident %.1f MB", d["memory_headless_resident_mb"]), "-", "-", "-")
+    }
+    if (length(ir) > 0) {
+      printf "\nInstructions per call (callgrind): redraw %d, panel label %d, status line %d, log line %d, surface copy %d\n", ir["redraw"], ir["label"], ir["status"], ir["log"], ir["copy"]
+    }
+  }
+' "$out/gbench.csv" "$out/playback.txt" "$out/instructions.txt" "$out/desktop.txt"
