@@ -11,7 +11,7 @@
 #include "tests/support/test_support.h"
 
 TEST(HeadlessRealClock, TicksComeOnTheRealClock) {
-  setenv("VELKO_HEADLESS_CLOCK", "real", 1);
+  set_environment("VELKO_HEADLESS_CLOCK", "real");
   const auto start = std::chrono::steady_clock::now();
   start_runtime();
   VELKO_set_run_mode(VELKO_RUN_ANIMATE);

@@ -1,7 +1,7 @@
-// Filled ellipses against their rule, pixel by pixel: the pixels whose
-// centres lie strictly inside the ellipse inscribed in the box's outer
-// edges, for boxes of every small size and for large ones that only part of
-// the canvas sees, from every side.
+// Filled ellipses seen in part: clipping to the canvas must not change the
+// shape. The same box drawn on a canvas and again moved by some pixels must
+// ink the same pixels wherever both canvases see them, for boxes that cross
+// the canvas's edges and for large ones whose centre lies far outside.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,61 +10,73 @@
 
 namespace {
 
-using i128 = __int128;
+constexpr int W = 48, H = 40;
 
-// The box [l, r) x [t, b): inside when (2p - cx2)^2 * b2^2 + (2q - cy2)^2 * a2^2
-// < a2^2 * b2^2, in doubled units.
-bool rule(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b, std::int64_t p,
-          std::int64_t q) {
-  const i128 a2 = r - l, b2 = b - t;
-  const i128 x = 2 * i128{p} - (l + r - 1), y = 2 * i128{q} - (t + b - 1);
-  return x * x * b2 * b2 + y * y * a2 * a2 < a2 * a2 * b2 * b2;
-}
+struct Box {
+  std::int64_t l, t, r, b;
+};
 
-// Draws the box twice, with the thin pen of the brush's colour (the whole
-// box) and with no pen (one pixel less right and bottom), and checks both.
-void check(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b,
-           const std::string& what) {
-  constexpr int W = 48, H = 40;
+// Draws the box (with the thin pen of the brush's colour, or with no pen) on
+// one canvas and moved by (dx, dy) on another, and compares what both see.
+void check_moved(const Box& box, std::int64_t dx, std::int64_t dy, const std::string& what) {
   for (bool pen : {true, false}) {
-    auto c = make_canvas(W, H);
-    plat_ellipse(c.get(), l, t, r, b, pen ? pen_of(0, kInk) : no_pen(), brush_of(kInk));
-    const std::int64_t rr = pen ? r : r - 1, bb = pen ? b : b - 1;
+    auto here = make_canvas(W, H);
+    auto moved = make_canvas(W, H);
+    const PlatPen p = pen ? pen_of(0, kInk) : no_pen();
+    plat_ellipse(here.get(), box.l, box.t, box.r, box.b, p, brush_of(kInk));
+    plat_ellipse(moved.get(), box.l + dx, box.t + dy, box.r + dx, box.b + dy, p, brush_of(kInk));
+    int inked_here = 0;
     for (int q = 0; q < H; ++q) {
-      for (int p = 0; p < W; ++p) {
-        ASSERT_EQ(inked(c, p, q), rr > l && bb > t && rule(l, t, rr, bb, p, q))
-            << what << (pen ? " with pen" : " without pen") << " at " << p << "," << q;
+      for (int x = 0; x < W; ++x) {
+        inked_here += inked(here, x, q);
+        const std::int64_t mx = x + dx, my = q + dy;
+        if (mx < 0 || my < 0 || mx >= W || my >= H)
+          continue;
+        ASSERT_EQ(inked(here, x, q), inked(moved, static_cast<int>(mx), static_cast<int>(my)))
+            << what << (pen ? " with pen" : " without pen") << " at " << x << "," << q
+            << " moved by " << dx << "," << dy;
       }
+    }
+    // Every box here reaches the first canvas (a 1 x 1 box without its pen
+    // is empty).
+    if (pen || (box.r - box.l > 1 && box.b - box.t > 1)) {
+      EXPECT_GT(inked_here, 0) << what;
     }
   }
 }
 
-TEST(RasterEllipseRule, EverySmallBox) {
+TEST(RasterEllipseRule, SmallBoxesAcrossEveryEdge) {
   for (int w = 1; w <= 19; ++w) {
     for (int h = 1; h <= 19; ++h) {
-      check(5, 3, 5 + w, 3 + h, std::to_string(w) + "x" + std::to_string(h));
-      check(-w / 2, 30 - h / 2, w - w / 2, 30 + h - h / 2,
-            "on the edge " + std::to_string(w) + "x" + std::to_string(h));
+      const std::string what = std::to_string(w) + "x" + std::to_string(h);
+      const Box inside{14, 10, 14 + w, 10 + h};
+      // Moved so that the left, top, right and bottom edges cross the canvas.
+      check_moved(inside, -14 - w / 2, 0, what + " across the left edge");
+      check_moved(inside, 0, -10 - h / 2, what + " across the top edge");
+      check_moved(inside, W - 14 - w / 2, 0, what + " across the right edge");
+      check_moved(inside, 0, H - 10 - h / 2, what + " across the bottom edge");
     }
   }
 }
 
 TEST(RasterEllipseRule, LargeEllipsesSeenInPart) {
-  struct Box {
-    std::int64_t l, t, r, b;
+  struct Case {
+    Box box;
     const char* what;
   };
-  const Box boxes[] = {
-      {-2000, -1000, 2050, 35, "centre far above, bottom edge on the canvas"},
-      {-2000, 10, 2050, 4000, "centre far below, top edge on the canvas"},
-      {-3000, -20, 30, 60, "centre far left"},
-      {20, -20, 5000, 60, "centre far right"},
-      {-100, -100, 150, 140, "covering the canvas"},
-      {-60000, -40000, 60049, 40039, "axes beyond 2^15"},
-      {-70000, -5, 70000, 37, "one long axis"},
+  const Case cases[] = {
+      {{-2000, -1000, 2050, 35}, "centre far above, bottom edge on the canvas"},
+      {{-2000, 10, 2050, 4000}, "centre far below, top edge on the canvas"},
+      {{-3000, -20, 30, 60}, "centre far left"},
+      {{20, -20, 5000, 60}, "centre far right"},
+      {{-100, -100, 150, 140}, "covering the canvas"},
+      {{-60000, -40000, 60049, 40039}, "axes beyond 2^15"},
+      {{-70000, -5, 70000, 37}, "one long axis"},
   };
-  for (const Box& box : boxes)
-    check(box.l, box.t, box.r, box.b, box.what);
+  for (const Case& c : cases) {
+    for (const auto& [dx, dy] : {std::pair{7, 5}, std::pair{-9, 3}, std::pair{13, -11}})
+      check_moved(c.box, dx, dy, c.what);
+  }
 }
 
 }  // namespace
