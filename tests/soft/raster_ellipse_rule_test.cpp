@@ -1,7 +1,9 @@
 // Filled ellipses seen in part: clipping to the canvas must not change the
 // shape. The same box drawn on a canvas and again moved by some pixels must
 // ink the same pixels wherever both canvases see them, for boxes that cross
-// the canvas's edges and for large ones whose centre lies far outside.
+// the canvas's edges and for large ones whose centre lies far outside. And a
+// filled ellipse in one colour (drawn row by row from the row before) covers
+// exactly what its outline and its inside in two colours cover.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,6 +59,30 @@ TEST(RasterEllipseRule, SmallBoxesAcrossEveryEdge) {
       check_moved(inside, 0, H - 10 - h / 2, what + " across the bottom edge");
     }
   }
+}
+
+// The pixels the box covers drawn in one colour, and drawn with the pen in
+// another colour than the brush, are the same.
+void check_one_colour(const Box& box, const std::string& what) {
+  auto one = make_canvas(W, H);
+  auto two = make_canvas(W, H);
+  plat_ellipse(one.get(), box.l, box.t, box.r, box.b, pen_of(0, kInk), brush_of(kInk));
+  plat_ellipse(two.get(), box.l, box.t, box.r, box.b, pen_of(0, kInk), brush_of(kFill));
+  for (int q = 0; q < H; ++q) {
+    for (int x = 0; x < W; ++x) {
+      ASSERT_EQ(inked(one, x, q), at(two, x, q) != kBack) << what << " at " << x << "," << q;
+    }
+  }
+}
+
+TEST(RasterEllipseRule, OneColourCoversWhatOutlineAndInsideCover) {
+  for (int w = 1; w <= 40; ++w) {
+    for (int h = 1; h <= 34; h += 3)
+      check_one_colour({3, 2, 3 + w, 2 + h}, std::to_string(w) + "x" + std::to_string(h));
+  }
+  check_one_colour({-2000, -1000, 2050, 35}, "centre far above");
+  check_one_colour({-60000, -40000, 60049, 40039}, "axes beyond 2^15");
+  check_one_colour({-10, -300, 30, 38}, "tall, its bottom on the canvas");
 }
 
 TEST(RasterEllipseRule, LargeEllipsesSeenInPart) {

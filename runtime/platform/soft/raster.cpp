@@ -516,6 +516,25 @@ Span path_hole(const PathEllipse& e, i64 q) {
 // The non-negative doubled x offset at which the path crosses the doubled row
 // offset y exactly, or -1 when that is not an integer.
 i64 exact_crossing(const PathEllipse& e, i64 y) {
+  constexpr i64 kSmallAxis = i64{1} << 15;
+  if (e.a2 < kSmallAxis && e.b2 < kSmallAxis) {
+    // The same in 64 bits: every product stays below 2^62.
+    const i64 ay = y < 0 ? -y : y;
+    if (ay > e.b2)
+      return -1;
+    const i64 m = (e.b2 - ay) * (e.b2 + ay);
+    const i64 a = static_cast<i64>(e.aa), b = static_cast<i64>(e.bb);
+    const double guess =
+        static_cast<double>(e.a2) * std::sqrt(static_cast<double>(m)) / static_cast<double>(e.b2);
+    const i64 near = static_cast<i64>(guess + 0.5);
+    if (std::abs(guess - static_cast<double>(near)) > 0.25)
+      return -1;
+    for (i64 x = std::max<i64>(near - 1, 0); x <= near + 1; ++x) {
+      if (x * x * b == a * m)
+        return x;
+    }
+    return -1;
+  }
   const u128 ay = abs128(y);
   if (ay > static_cast<u128>(e.b2))
     return -1;
@@ -554,6 +573,79 @@ void light_ties(Target& t, const PathEllipse& e, i64 q, std::uint32_t pixel) {
   }
 }
 
+// diamond_meets in 64 bits, for paths whose doubled semi-axes are below 2^15
+// and pixels near them: x and y are the pixel's doubled offsets from the
+// centre. Every product stays below 2^62.
+bool diamond_meets_small(const PathEllipse& e, i64 x, i64 y) {
+  x = x < 0 ? -x : x;
+  y = y < 0 ? -y : y;
+  const i64 a = static_cast<i64>(e.aa), b = static_cast<i64>(e.bb);
+  const auto inside = [&](i64 cx, i64 cy) {
+    cy = cy < 0 ? -cy : cy;
+    if (cy >= e.b2)
+      return false;
+    return cx * cx * b < a * ((e.b2 - cy) * (e.b2 + cy));
+  };
+  if ((x == 0 && y == 0) || inside(x - 1, y) || inside(x, y - 1))
+    return true;
+  if (x == 0 || y == 0)
+    return false;
+  const i64 t_num = y * a - (x - 1) * b;
+  const i64 offset = x - 1 + y;
+  return t_num > 0 && t_num < a + b && offset * offset < a + b;
+}
+
+// The pen's runs of successive rows of a filled ellipse. The shape is
+// convex and symmetric, so from one row to the next the run's right end
+// moves by a pixel or two, except near the top and bottom: it is found from
+// the one before, and afresh (path_run) where that takes too many steps or
+// the path is too large for 64 bits.
+class RunWalker {
+ public:
+  explicit RunWalker(const PathEllipse& e)
+      : e_(e),
+        small_(e.a2 < kSmallAxis && e.b2 < kSmallAxis),
+        centre_(static_cast<i64>(floor_div(e.cx2 + 1, 2))) {}
+
+  Span run(i64 q) {
+    Span found;
+    if (!small_ || !have_ || !step(q, &found))
+      found = path_run(e_, q);
+    have_ = !found.empty();
+    right_ = found.r;
+    return found;
+  }
+
+ private:
+  static constexpr i64 kSmallAxis = i64{1} << 15;
+  static constexpr int kMaxSteps = 8;
+
+  bool step(i64 q, Span* found) {
+    const i64 y = 2 * q - e_.cy2;
+    const auto meets = [&](i64 p) { return diamond_meets_small(e_, 2 * p - e_.cx2, y); };
+    i64 p = right_;
+    if (meets(p)) {
+      for (int i = 0; meets(p + 1); ++i, ++p) {
+        if (i == kMaxSteps)
+          return false;
+      }
+    } else {
+      for (int i = 0; !meets(p); ++i, --p) {
+        if (i == kMaxSteps || p <= centre_)
+          return false;
+      }
+    }
+    *found = {e_.cx2 - p, p};
+    return true;
+  }
+
+  const PathEllipse& e_;
+  const bool small_;
+  const i64 centre_;
+  bool have_ = false;
+  i64 right_ = 0;
+};
+
 // The thin pen along the box's ellipse over the brush inside it. A box one
 // pixel wide or high is a line of its pixels.
 void ellipse_thin(Target& t, const Box& box, const PlatPen& pen, const PlatBrush& brush) {
@@ -569,12 +661,12 @@ void ellipse_thin(Target& t, const Box& box, const PlatPen& pen, const PlatBrush
   const PathEllipse e = path_of(box);
   const Span rows = clip_rows(t, static_cast<i64>(ceil_div(e.cy2 - e.b2, 2)),
                               static_cast<i64>(floor_div(e.cy2 + e.b2, 2)));
+  RunWalker walker(e);
   for (i64 q = rows.l; q <= rows.r; ++q) {
-    const Span run = path_run(e, q);
     if (solid) {
-      t.fill(q, run, pen_pixel);
+      t.fill(q, walker.run(q), pen_pixel);
     } else {
-      paint_ring_row(t, q, run, path_hole(e, q), pen_pixel, !brush.hollow, brush_pixel);
+      paint_ring_row(t, q, path_run(e, q), path_hole(e, q), pen_pixel, !brush.hollow, brush_pixel);
     }
     light_ties(t, e, q, pen_pixel);
   }
