@@ -96,8 +96,10 @@ inline __attribute__((always_inline)) bool blend_row(std::uint32_t* dst, const s
 
 // Built twice, for processors with AVX2 (where the sixteen lanes of a quad
 // fit one register) and for the others; the loader picks one. That takes the
-// ELF loader's indirect functions: elsewhere (Windows) there is one build.
-#if defined(__ELF__) && defined(__x86_64__)
+// ELF loader's indirect functions and GCC's way of making them (clang 14
+// leaves the symbol undefined in a static library): elsewhere there is one
+// build.
+#if defined(__ELF__) && defined(__x86_64__) && !defined(__clang__)
 #define VELKO_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define VELKO_CLONES
