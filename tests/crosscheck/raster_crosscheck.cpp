@@ -315,7 +315,9 @@ int main(int argc, char** argv) {
                                                           : "report";
     // The verdict is on the commands held to the target, with their share.
     char verdict[48] = "";
-    if (target != Target::report) {
+    if (target != Target::report && g.exempt == g.commands) {
+      std::snprintf(verdict, sizeof verdict, "(all exempt)");
+    } else if (target != Target::report) {
       std::snprintf(verdict, sizeof verdict, "%s %.3f%%", ok ? "met" : "MISSED", share_of(g.held));
     }
     std::printf("%-10s %5d %8d %10lld %10lld %8.3f%% %7d %10s  %s\n", corpus::kKindNames[key.first],
