@@ -45,8 +45,24 @@ configure_file(fonts.conf.in fonts.conf @ONLY)
 
 set(VELKO_TEST_FONTCONFIG_FILE "" CACHE FILEPATH
   "Fontconfig configuration the tests run with; empty: the one made in the build tree")
+# Every test gets the same FONTCONFIG_FILE, a configuration that includes the
+# chosen one: the tests' environment is fixed when they are discovered at
+# build time, so changing the choice must not depend on relinking them.
 if(VELKO_TEST_FONTCONFIG_FILE)
-  set(VELKO_TEST_FONTS_ENV "FONTCONFIG_FILE=${VELKO_TEST_FONTCONFIG_FILE}")
+  get_filename_component(chosen_conf "${VELKO_TEST_FONTCONFIG_FILE}" ABSOLUTE)
+  if(NOT EXISTS "${chosen_conf}")
+    message(FATAL_ERROR "VELKO_TEST_FONTCONFIG_FILE: no file ${chosen_conf}")
+  endif()
 else()
-  set(VELKO_TEST_FONTS_ENV "FONTCONFIG_FILE=${CMAKE_CURRENT_BINARY_DIR}/fonts.conf")
+  set(chosen_conf "${CMAKE_CURRENT_BINARY_DIR}/fonts.conf")
 endif()
+string(REPLACE "&" "&amp;" chosen_conf "${chosen_conf}")
+string(REPLACE "<" "&lt;" chosen_conf "${chosen_conf}")
+file(CONFIGURE OUTPUT test-fonts.conf CONTENT [[<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<!-- Made by the build: the configuration every test runs with. -->
+<fontconfig>
+  <include ignore_missing="no">@chosen_conf@</include>
+</fontconfig>
+]] @ONLY)
+set(VELKO_TEST_FONTS_ENV "FONTCONFIG_FILE=${CMAKE_CURRENT_BINARY_DIR}/test-fonts.conf")
