@@ -476,6 +476,26 @@ TEST(GtkBackend, ResizingARedrawnWindowSendsSizeThenOneRepaint) {
   EXPECT_EQ(h, 200);
 }
 
+TEST(GtkBackend, TheFirstProgramOnADisplayLoadsNoOpenGLDriver) {
+  // Each case has a display of its own, so this process is the first GTK
+  // program there, the one that would probe OpenGL to choose its visuals.
+  PlatWindow* window = make_window(false);
+  plat_show_window(window, PLAT_SW_SHOWNORMAL);
+  pump(200);
+  std::FILE* maps = std::fopen("/proc/self/maps", "r");
+  ASSERT_NE(maps, nullptr);
+  char line[4096];
+  std::vector<std::string> drivers;
+  while (std::fgets(line, sizeof line, maps)) {
+    const std::string mapping(line);
+    if (mapping.find("_dri.so") != std::string::npos ||
+        mapping.find("libGLX_") != std::string::npos)
+      drivers.push_back(mapping);
+  }
+  std::fclose(maps);
+  EXPECT_TRUE(drivers.empty()) << drivers.front();
+}
+
 int main(int argc, char** argv) {
   return desktop_test_main(argc, argv, [] {
     if (const char* why = plat_open()) {
