@@ -4,17 +4,26 @@
 #   velko_wine_fixture()         registers wine_prefix (once per build tree)
 #   velko_wine_test(test...)     makes tests use it: label wine, the fixture
 #                                and the environment that points Wine at it
+#   VELKO_WINE_ALONE             a command to put before a test's own, for a
+#                                test that must be the prefix's only user
+#                                (tests/wine/wine_alone.sh says why)
 find_program(VELKO_WINE wine)
 set(VELKO_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+set(VELKO_WINE_ALONE ${CMAKE_SOURCE_DIR}/tests/wine/wine_alone.sh)
 
 function(velko_wine_fixture)
-  if(TEST wine_prefix)
+  # TEST sees only the current directory's tests; the fixture is the whole
+  # build tree's.
+  get_property(registered GLOBAL PROPERTY VELKO_WINE_FIXTURE_REGISTERED)
+  if(registered)
     return()
   endif()
+  set_property(GLOBAL PROPERTY VELKO_WINE_FIXTURE_REGISTERED TRUE)
   add_test(NAME wine_prefix
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh ${VELKO_WINE_PREFIX})
   # A fresh prefix takes a while on the first start.
-  set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS wine TIMEOUT 600)
+  set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS wine TIMEOUT 600
+                       RESOURCE_LOCK wine)
 endfunction()
 
 function(velko_wine_test)
