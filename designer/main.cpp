@@ -1,7 +1,7 @@
 // The desktop program's entry point on Linux.
 #include "designer/designer.h"
-#include "runtime/platform/platform.h"
 
 int main() {
-  return cone_main(nullptr, nullptr, nullptr, PLAT_SW_SHOWNORMAL);
+  constexpr int show_normal = 1;  // the show mode of a window opened as usual
+  return cone_main(nullptr, nullptr, nullptr, show_normal);
 }
