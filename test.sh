@@ -15,6 +15,17 @@ cd "$(dirname "$0")"
 ensure_packages $BUILD_PACKAGES $DESKTOP_TEST_PACKAGES $WINDOWS_CROSS_PACKAGES $WINE_TEST_PACKAGES \
   $FUZZ_PACKAGES
 
+# The Wine tests keep a server running for the whole test run; a run that
+# stops half-way ends it too.
+end_wine_servers() {
+  for prefix in build/windows/wine-prefix build/linux/wine-prefix; do
+    if [ -d "$prefix" ]; then
+      scripts/wine-prefix.sh --end "$prefix" || true
+    fi
+  done
+}
+trap end_wine_servers EXIT
+
 echo "== Windows build and its tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
