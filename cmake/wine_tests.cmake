@@ -4,7 +4,9 @@
 #   velko_wine_fixture()         registers wine_prefix and wine_prefix_end
 #                                (once per build tree)
 #   velko_wine_test(test...)     makes tests use it: label wine, the fixture
-#                                and the environment that points Wine at it
+#                                and the environment that points Wine at it;
+#                                in the Linux build also one at a time
+#                                (resource lock wine)
 #   VELKO_WINE_ALONE             a command to put before a test's own, for a
 #                                test that must be the prefix's only user
 #                                (tests/wine/wine_alone.sh says why)
@@ -45,6 +47,9 @@ function(velko_wine_test)
       set(labels)
     endif()
     list(APPEND labels wine)
+    if(NOT WIN32)
+      set_tests_properties(${test} PROPERTIES RESOURCE_LOCK wine)
+    endif()
     set_tests_properties(${test} PROPERTIES
       LABELS "${labels}"
       FIXTURES_REQUIRED wine
