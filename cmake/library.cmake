@@ -10,10 +10,10 @@ include(CMakePackageConfigHelpers)
 
 if(WIN32)
   set(VELKO_LIBRARY_PARTS velko_runtime velko_platform_win32 velko_win32 velko_win32_geometry
-      velko_headless velko_soft velko_text_measure_only)
+      velko_headless velko_winsys velko_render velko_text_measure_only)
 else()
-  set(VELKO_LIBRARY_PARTS velko_runtime velko_platform_desktop velko_gtk velko_headless velko_soft
-      velko_png)
+  set(VELKO_LIBRARY_PARTS velko_runtime velko_platform_desktop velko_gtk velko_headless velko_winsys
+      velko_render velko_png)
 endif()
 set(velko_objects)
 foreach(part IN LISTS VELKO_LIBRARY_PARTS)

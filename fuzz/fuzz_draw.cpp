@@ -15,7 +15,7 @@
 #include "fuzz/fuzz_support.h"
 #include "runtime/draw/palette.h"
 #include "runtime/log/log_window.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 
@@ -34,7 +34,7 @@ bool surface_pixel(std::int64_t x, std::int64_t y, PlatColor* color) {
   const std::int64_t sy = origin_y - y;
   if (sx < 0 || sy < 0 || sx >= SURFACE_WIDTH || sy >= SURFACE_HEIGHT)
     return false;
-  *color = soft_canvas_pixel(surface_dc, static_cast<int>(sx), static_cast<int>(sy));
+  *color = render_canvas_pixel(surface_dc, static_cast<int>(sx), static_cast<int>(sy));
   return true;
 }
 
@@ -175,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     require_log_bounded();
     require_canvas_whole(surface_dc);
-    require_canvas_whole(plat_get_canvas(log_window));
+    require_canvas_whole(plat->get_canvas(log_window));
   }
   return 0;
 }

@@ -21,7 +21,7 @@
 #include "fuzz/fuzz_support.h"
 #include "runtime/platform/headless/headless.h"
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "runtime/window/run_menu.h"
 #include "runtime/window/script.h"
 #include "runtime/window/window.h"
@@ -131,7 +131,7 @@ void give(const Played& e) {
   if (e.kind == VELKO_MOUSE) {
     headless_click(origin_x + e.x, origin_y - e.y, graphics_window);
   } else if (e.kind == VELKO_KBD) {
-    plat_post_message(graphics_window, PLAT_MSG_CHAR, e.key, 0);
+    plat->post_message(graphics_window, PLAT_MSG_CHAR, e.key, 0);
   }
   // A tick is what the call waits for anyway.
 }

@@ -15,9 +15,9 @@
 
 #include "runtime/log/log_window.h"
 #include "runtime/platform/headless/headless.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "runtime/window/run_menu.h"
 #include "runtime/window/script.h"
 #include "runtime/window/window.h"
@@ -117,9 +117,9 @@ void fuzz_reset_runtime_state() {
   tick = 0;
   quit_requested = 0;
   ctrl_down = 0;
-  plat_check_menu_item(run_menu, IDM_RECORD, false);
-  plat_check_menu_item(run_menu, IDM_PLAYBACK, false);
-  plat_check_menu_item(run_menu, IDM_LOGGING, true);
+  plat->check_menu_item(run_menu, IDM_RECORD, false);
+  plat->check_menu_item(run_menu, IDM_PLAYBACK, false);
+  plat->check_menu_item(run_menu, IDM_LOGGING, true);
   for (auto& line : log_ring)
     line.clear();
   log_first = -1;
@@ -131,7 +131,7 @@ void fuzz_forget_runtime() {
   fuzz_reset_runtime_state();
   // The surface is the only canvas the runtime owns; window canvases go
   // with their windows.
-  soft_canvas_destroy(surface_dc);
+  render_canvas_destroy(surface_dc);
   surface_dc = nullptr;
   window_dc = nullptr;
   graphics_window = nullptr;

@@ -10,7 +10,7 @@
 #include "designer/designer.h"
 #include "runtime/platform/headless/headless.h"
 #include "runtime/platform/platform.h"
-#include "runtime/platform/soft/png_writer.h"
+#include "runtime/platform/render/png_writer.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
       written = 0;
       return;
     }
-    written = soft_write_png(canvas, path) ? 1 : 0;
+    written = render_write_png(canvas, path) ? 1 : 0;
   });
 
   cone_main(nullptr, nullptr, nullptr, PLAT_SW_SHOWNORMAL);

@@ -199,7 +199,7 @@ int VELKO_wipe() {
   pen.width = 0;
   PlatBrush brush;
   brush.color = palette_rgb[WHITE];
-  plat_rectangle(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, pen, brush);
+  plat->draw->rectangle(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, pen, brush);
   surface_dirty = 1;
   return 1;
 }

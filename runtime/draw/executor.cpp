@@ -50,7 +50,7 @@ void draw_triangle(const DrawCommand& command) {
       {surface_x(command.x2), surface_y(command.y2)},
       {surface_x(command.x3), surface_y(command.y3)},
   };
-  plat_polygon(surface_dc, points, 3, pen_of(command), brush_of(command));
+  plat->draw->polygon(surface_dc, points, 3, pen_of(command), brush_of(command));
 }
 
 // Rectangles and ovals: the box includes both corners' pixels, so right and
@@ -61,20 +61,20 @@ void draw_box(const DrawCommand& command, bool oval) {
   const std::int64_t right = surface_x(command.x2) + 1;
   const std::int64_t bottom = surface_y(command.y2) + 1;
   if (oval) {
-    plat_ellipse(surface_dc, left, top, right, bottom, pen_of(command), brush_of(command));
+    plat->draw->ellipse(surface_dc, left, top, right, bottom, pen_of(command), brush_of(command));
   } else {
-    plat_rectangle(surface_dc, left, top, right, bottom, pen_of(command), brush_of(command));
+    plat->draw->rectangle(surface_dc, left, top, right, bottom, pen_of(command), brush_of(command));
   }
 }
 
 void draw_line(const DrawCommand& command) {
-  plat_line(surface_dc, {surface_x(command.x1), surface_y(command.y1)},
-            {surface_x(command.x2), surface_y(command.y2)}, pen_of(command));
+  plat->draw->line(surface_dc, {surface_x(command.x1), surface_y(command.y1)},
+                   {surface_x(command.x2), surface_y(command.y2)}, pen_of(command));
 }
 
 void draw_pixel(const DrawCommand& command) {
-  plat_set_pixel(surface_dc, surface_x(command.x1), surface_y(command.y1),
-                 color_value(command.color));
+  plat->draw->set_pixel(surface_dc, surface_x(command.x1), surface_y(command.y1),
+                        color_value(command.color));
 }
 
 int clamp_count(std::size_t n) {
@@ -88,13 +88,13 @@ void draw_text(const DrawCommand& command) {
   const char* text = text_block_lock(command.y2);
   if (!text)
     return;
-  PlatFont* font = plat_create_font(command.x2);
+  PlatFont* font = plat->draw->create_font(command.x2);
   const PlatColor ink = color_value(command.color);
 
   const std::size_t n = std::strlen(text);
   int width = 0;
   int h = 0;
-  plat_text_extent(surface_dc, font, text, clamp_count(n), &width, &h);
+  plat->draw->text_extent(surface_dc, font, text, clamp_count(n), &width, &h);
 
   const std::int64_t x = surface_x(command.x1);
   const std::int64_t anchor_row = surface_y(command.y1);
@@ -103,8 +103,8 @@ void draw_text(const DrawCommand& command) {
     const char* end = std::strchr(piece, '\n');
     const std::size_t length = end ? static_cast<std::size_t>(end - piece) : std::strlen(piece);
     if (length > 0) {
-      plat_text_out(surface_dc, font, x, anchor_row + (k - 1) * h, piece, clamp_count(length), ink,
-                    false, 0);
+      plat->draw->text_out(surface_dc, font, x, anchor_row + (k - 1) * h, piece,
+                           clamp_count(length), ink, false, 0);
     }
     if (!end)
       break;
@@ -112,7 +112,7 @@ void draw_text(const DrawCommand& command) {
   }
 
   text_block_unlock(command.y2);
-  plat_delete_font(font);
+  plat->draw->delete_font(font);
 }
 
 }  // namespace

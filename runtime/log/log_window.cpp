@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "runtime/draw/palette.h"
+#include "runtime/platform/observer.h"
 #include "runtime/velko.h"
 #include "runtime/window/run_menu.h"
 #include "runtime/window/window.h"
@@ -60,50 +61,51 @@ int VELKO_log(const char* format, ...) {
   }
   const std::size_t length = std::strlen(buffer);
   store_line(buffer, length);
-  plat_note_log_line(buffer);
+  if (plat_observer)
+    plat_observer->log_line(buffer);
   draw_log_line(buffer);
   return static_cast<int>(length);
 }
 
 void draw_log_line(const char* text) {
-  PlatCanvas* canvas = plat_get_canvas(log_window);
+  PlatCanvas* canvas = plat->get_canvas(log_window);
   if (!canvas)
     return;
-  PlatFont* font = plat_fixed_font();
+  PlatFont* font = plat->draw->fixed_font();
   PlatTextMetrics metrics;
-  plat_text_metrics(canvas, font, &metrics);
+  plat->draw->text_metrics(canvas, font, &metrics);
   const int h = metrics.height + metrics.external_leading;
 
-  plat_scroll(canvas, -h);
+  plat->draw->scroll(canvas, -h);
   int right = 0;
   int bottom = 0;
-  plat_client_size(log_window, &right, &bottom);
+  plat->client_size(log_window, &right, &bottom);
   const PlatColor background = palette_rgb[WHITE];
-  plat_fill_rect(canvas, 0, bottom - h, right, bottom, background);
+  plat->draw->fill_rect(canvas, 0, bottom - h, right, bottom, background);
 
   std::size_t n = std::strlen(text);
   if (n > 0 && text[n - 1] == '\n')
     --n;
-  plat_text_out(canvas, font, LOG_LEFT_MARGIN, bottom - h, text, static_cast<int>(n),
-                palette_rgb[BLACK], true, background);
-  plat_release_canvas(log_window, canvas);
+  plat->draw->text_out(canvas, font, LOG_LEFT_MARGIN, bottom - h, text, static_cast<int>(n),
+                       palette_rgb[BLACK], true, background);
+  plat->release_canvas(log_window, canvas);
 }
 
 PlatResult log_window_proc(PlatWindow* window, unsigned kind, PlatWParam wparam,
                            PlatLParam lparam) {
   switch (kind) {
     case PLAT_MSG_PAINT:
-      plat_begin_paint(window);
+      plat->begin_paint(window);
       replay_lines();
-      plat_end_paint(window);
+      plat->end_paint(window);
       return 0;
     case PLAT_MSG_KEYDOWN:
     case PLAT_MSG_KEYUP:
       // Keys typed into the log window act as if typed into the graphics window.
-      plat_post_message(graphics_window, kind, wparam, lparam);
+      plat->post_message(graphics_window, kind, wparam, lparam);
       return 0;
     default:
-      return plat_default_handler(window, kind, wparam, lparam);
+      return plat->default_handler(window, kind, wparam, lparam);
   }
 }
 
@@ -111,12 +113,12 @@ int VELKO_set_logging(int on) {
   if (!graphics_window)
     return 0;
   logging_enabled = on ? 1 : 0;
-  plat_check_menu_item(run_menu, IDM_LOGGING, logging_enabled != 0);
+  plat->check_menu_item(run_menu, IDM_LOGGING, logging_enabled != 0);
   if (logging_enabled)
     VELKO_show_log(1);
   return 1;
 }
 
 int VELKO_show_log(int show) {
-  return plat_show_window(log_window, show ? PLAT_SW_SHOW : PLAT_SW_HIDE) ? 1 : 0;
+  return plat->show_window(log_window, show ? PLAT_SW_SHOW : PLAT_SW_HIDE) ? 1 : 0;
 }

@@ -6,8 +6,9 @@
 #define VELKO_POLLING_LOOP 0
 #endif
 
+#include "runtime/platform/observer.h"
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "runtime/window/run_menu.h"
 #include "runtime/window/script.h"
 #include "runtime/window/window.h"
@@ -83,14 +84,14 @@ void capture_timer() {
 
 bool pump_one_message() {
   PlatMessage message;
-  const bool took = plat_peek_message(&message);
+  const bool took = plat->peek_message(&message);
   if (took && message.kind == PLAT_MSG_QUIT) {
     pending_kind = VELKO_QUIT;
     return true;
   }
   if (took) {
-    plat_translate_message(&message);
-    plat_dispatch_message(&message);
+    plat->translate_message(&message);
+    plat->dispatch_message(&message);
   }
   if (surface_dirty)
     copy_surface();
@@ -122,7 +123,7 @@ int VELKO_next_event(int* x, int* y, char* key) {
     }
 
     if (!VELKO_POLLING_LOOP && !took && only_a_message_can_help())
-      plat_wait_message();
+      plat->wait_message();
   }
 
   if (recording)
@@ -135,7 +136,8 @@ int VELKO_next_event(int* x, int* y, char* key) {
   if (key)
     *key = event_key;
   const int kind = quit_requested ? VELKO_QUIT : pending_kind;
-  plat_note_event(kind, event_x, event_y, static_cast<unsigned char>(event_key));
+  if (plat_observer)
+    plat_observer->event(kind, event_x, event_y, static_cast<unsigned char>(event_key));
   return kind;
 }
 

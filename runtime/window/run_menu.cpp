@@ -3,7 +3,7 @@
 #include "runtime/window/run_menu.h"
 
 #include "runtime/log/log_window.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "runtime/window/script.h"
 
 PlatMenu* run_menu = nullptr;
@@ -56,12 +56,12 @@ constexpr Shortcut shortcuts[] = {
 void toggle_logging() {
   // Unlike VELKO_set_logging, the menu never shows or hides the log window.
   logging_enabled = logging_enabled == 1 ? 0 : 1;
-  plat_check_menu_item(run_menu, IDM_LOGGING, logging_enabled == 1);
+  plat->check_menu_item(run_menu, IDM_LOGGING, logging_enabled == 1);
 }
 
 void switch_playback_off() {
   playing = 0;
-  plat_check_menu_item(run_menu, IDM_PLAYBACK, false);
+  plat->check_menu_item(run_menu, IDM_PLAYBACK, false);
   close_script();
 }
 
@@ -78,7 +78,7 @@ void toggle_recording() {
   // A run left over from playback must not end up in the new script.
   periodic_run = 0;
   recording = 1;
-  plat_check_menu_item(run_menu, IDM_RECORD, true);
+  plat->check_menu_item(run_menu, IDM_RECORD, true);
 }
 
 void toggle_playback() {
@@ -91,7 +91,7 @@ void toggle_playback() {
   animate = 0;
   single_step = 0;
   playing = 1;
-  plat_check_menu_item(run_menu, IDM_PLAYBACK, true);
+  plat->check_menu_item(run_menu, IDM_PLAYBACK, true);
 }
 
 void request_play_one() {
@@ -105,14 +105,14 @@ void request_play_one() {
 }  // namespace
 
 void build_run_menu(PlatWindow* window) {
-  PlatMenu* bar = plat_create_menu_bar();
-  run_menu = plat_create_popup_menu();
+  PlatMenu* bar = plat->create_menu_bar();
+  run_menu = plat->create_popup_menu();
   for (const MenuEntry& entry : run_menu_entries) {
-    plat_append_menu_item(run_menu, entry.flags, entry.id, entry.text);
+    plat->append_menu_item(run_menu, entry.flags, entry.id, entry.text);
   }
-  plat_append_popup(bar, run_menu, "&Run");
-  plat_set_menu(window, bar);
-  plat_draw_menu_bar(window);
+  plat->append_popup(bar, run_menu, "&Run");
+  plat->set_menu(window, bar);
+  plat->draw_menu_bar(window);
 }
 
 void run_menu_command(PlatWParam id) {
@@ -142,7 +142,7 @@ void run_menu_command(PlatWParam id) {
       request_play_one();
       break;
     case IDM_QUIT:
-      plat_post_quit(0);
+      plat->post_quit(0);
       break;
     default:
       break;

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "runtime/window/run_menu.h"
 
 int recording = 0;
@@ -240,7 +240,7 @@ int script_read_event() {
 
 void stop_recording() {
   recording = 0;
-  plat_check_menu_item(run_menu, IDM_RECORD, false);
+  plat->check_menu_item(run_menu, IDM_RECORD, false);
   if (periodic_run > 0) {
     script_write_event(VELKO_PERIODIC, 0, 0, 0);
     periodic_run = 0;
@@ -251,7 +251,7 @@ void stop_recording() {
 void stop_playback() {
   playing = 0;
   play_one = 0;
-  plat_check_menu_item(run_menu, IDM_PLAYBACK, false);
+  plat->check_menu_item(run_menu, IDM_PLAYBACK, false);
 }
 
 void close_script() {

@@ -5,7 +5,7 @@
 #include "runtime/draw/palette.h"
 #include "runtime/log/log_window.h"
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "runtime/window/run_menu.h"
 #include "runtime/window/script.h"
 
@@ -32,33 +32,33 @@ void register_classes(void* instance) {
   draw_class.redraw_on_resize = true;
   draw_class.background = palette_rgb[WHITE];
   draw_class.instance = instance;
-  plat_register_class(&draw_class);
+  plat->register_class(&draw_class);
 
   PlatClass text_class = draw_class;
   text_class.name = text_class_name;
   text_class.handler = log_window_proc;
-  plat_register_class(&text_class);
+  plat->register_class(&text_class);
 }
 
 void update_origin(PlatWindow* window) {
   int width = 0;
   int height = 0;
-  plat_client_size(window, &width, &height);
+  plat->client_size(window, &width, &height);
   origin_x = width / 2;
   origin_y = height / 2;
 }
 
 void repaint(PlatWindow* window) {
-  plat_begin_paint(window);
+  plat->begin_paint(window);
   copy_surface();
-  plat_end_paint(window);
+  plat->end_paint(window);
   surface_dirty = 0;
 }
 
 }  // namespace
 
 void copy_surface() {
-  plat_blit(window_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, surface_dc, 0, 0);
+  plat->draw->blit(window_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, surface_dc, 0, 0);
   surface_dirty = 0;
 }
 
@@ -76,8 +76,8 @@ PlatResult graphics_window_proc(PlatWindow* window, unsigned kind, PlatWParam wp
       return 0;
     case PLAT_MSG_DESTROY:
     case PLAT_MSG_QUIT:
-      plat_kill_timer(window, TIMER_ID);
-      plat_post_quit(0);
+      plat->kill_timer(window, TIMER_ID);
+      plat->post_quit(0);
       return 0;
     case PLAT_MSG_LBUTTONDOWN:
       capture_click(lparam);
@@ -98,7 +98,7 @@ PlatResult graphics_window_proc(PlatWindow* window, unsigned kind, PlatWParam wp
       run_menu_key_up(wparam);
       return 0;
     default:
-      return plat_default_handler(window, kind, wparam, lparam);
+      return plat->default_handler(window, kind, wparam, lparam);
   }
 }
 
@@ -113,28 +113,29 @@ int VELKO_start(void* instance, void* prev_instance, char*, int show_mode) {
 
   int screen_width = 0;
   int screen_height = 0;
-  plat_screen_size(&screen_width, &screen_height);
+  plat->screen_size(&screen_width, &screen_height);
 
   animate = 0;
   single_step = 0;
 
-  graphics_window = plat_create_window(draw_class_name, "VELKO Graphics", false, 0, 0,
-                                       SURFACE_WIDTH, SURFACE_HEIGHT, instance);
-  log_window = plat_create_window(text_class_name, "VELKO Text", true, 0, 2 * screen_height / 3 + 1,
-                                  screen_width, screen_height / 3, instance);
+  graphics_window = plat->create_window(draw_class_name, "VELKO Graphics", false, 0, 0,
+                                        SURFACE_WIDTH, SURFACE_HEIGHT, instance);
+  log_window =
+      plat->create_window(text_class_name, "VELKO Text", true, 0, 2 * screen_height / 3 + 1,
+                          screen_width, screen_height / 3, instance);
 
-  window_dc = plat_get_canvas(graphics_window);
-  surface_dc = plat_create_surface(window_dc, SURFACE_WIDTH, SURFACE_HEIGHT);
+  window_dc = plat->get_canvas(graphics_window);
+  surface_dc = plat->draw->create_surface(window_dc, SURFACE_WIDTH, SURFACE_HEIGHT);
 
-  plat_show_window(log_window, show_mode);
-  plat_show_window(graphics_window, show_mode);
-  plat_set_timer(graphics_window, TIMER_ID, TIMER_PERIOD_MS);
+  plat->show_window(log_window, show_mode);
+  plat->show_window(graphics_window, show_mode);
+  plat->set_timer(graphics_window, TIMER_ID, TIMER_PERIOD_MS);
   return 1;
 }
 
 int VELKO_finish() {
-  plat_release_canvas(graphics_window, window_dc);
+  plat->release_canvas(graphics_window, window_dc);
   close_script();
-  plat_close();
+  plat->close();
   return 1;
 }

@@ -25,8 +25,8 @@
 #include "runtime/draw/draw_command.h"
 #include "runtime/draw/palette.h"
 #include "runtime/draw/text_blocks.h"
-#include "runtime/platform/soft/png_writer.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/png_writer.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 #include "tests/crosscheck/corpus.h"
@@ -40,8 +40,8 @@ static_assert(corpus::TRIANGLE == DRAW_TRIANGLE && corpus::RECTANGLE == DRAW_REC
 static_assert(corpus::kWidth == SURFACE_WIDTH && corpus::kHeight == SURFACE_HEIGHT);
 
 corpus::Picture draw_soft(const corpus::Command& c) {
-  plat_fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT,
-                 soft_color_from_pixel(corpus::kBackground));
+  plat->draw->fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT,
+                        render_color_from_pixel(corpus::kBackground));
   DrawCommand d;
   d.kind = c.kind;
   d.color = c.ink.index;
@@ -132,7 +132,7 @@ bool write_difference_picture(const corpus::Picture& gdi, const corpus::Picture&
   const int scale = std::clamp(240 / std::max(w, h), 1, 8);
   constexpr int kGap = 4;
   const int panel_w = w * scale;
-  PlatCanvas* canvas = soft_canvas_create(3 * panel_w + 2 * kGap, h * scale);
+  PlatCanvas* canvas = render_canvas_create(3 * panel_w + 2 * kGap, h * scale);
   std::fill(canvas->pixels.begin(), canvas->pixels.end(), 0x00808080u);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
@@ -158,8 +158,8 @@ bool write_difference_picture(const corpus::Picture& gdi, const corpus::Picture&
       }
     }
   }
-  const bool ok = soft_write_png(canvas, path.c_str());
-  soft_canvas_destroy(canvas);
+  const bool ok = render_write_png(canvas, path.c_str());
+  render_canvas_destroy(canvas);
   return ok;
 }
 

@@ -1,5 +1,5 @@
 // PNG pictures of a canvas, read back with libpng.
-#include "runtime/platform/soft/png_writer.h"
+#include "runtime/platform/render/png_writer.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -41,7 +41,7 @@ Picture read_png(const std::string& path) {
 }
 
 PlatCanvas* patterned_canvas(int width, int height) {
-  PlatCanvas* canvas = soft_canvas_create(width, height);
+  PlatCanvas* canvas = render_canvas_create(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       canvas->pixels[static_cast<std::size_t>(y) * width + x] =
@@ -58,7 +58,7 @@ TEST(PngWriter, WritesTheCanvasPixelsAsRgb) {
   ScopedTempDir dir;
   PlatCanvas* canvas = patterned_canvas(5, 3);
   canvas->pixels[0] = 0x00996633u;  // brown as stored: red 0x99, green 0x66, blue 0x33
-  ASSERT_TRUE(soft_write_png(canvas, "whole.png"));
+  ASSERT_TRUE(render_write_png(canvas, "whole.png"));
   const Picture picture = read_png("whole.png");
   ASSERT_TRUE(picture.ok);
   ASSERT_EQ(picture.width, 5);
@@ -68,37 +68,37 @@ TEST(PngWriter, WritesTheCanvasPixelsAsRgb) {
       EXPECT_EQ(picture.at(x, y), canvas->pixels[static_cast<std::size_t>(y) * 5 + x]) << x << y;
     }
   }
-  soft_canvas_destroy(canvas);
+  render_canvas_destroy(canvas);
 }
 
 TEST(PngWriter, WritesTheTopLeftPartWhenAsked) {
   ScopedTempDir dir;
   PlatCanvas* canvas = patterned_canvas(6, 4);
-  ASSERT_TRUE(soft_write_png(canvas, "part.png", 4, 2));
+  ASSERT_TRUE(render_write_png(canvas, "part.png", 4, 2));
   const Picture picture = read_png("part.png");
   ASSERT_TRUE(picture.ok);
   ASSERT_EQ(picture.width, 4);
   ASSERT_EQ(picture.height, 2);
   EXPECT_EQ(picture.at(3, 1), canvas->pixels[1 * 6 + 3]);
-  soft_canvas_destroy(canvas);
+  render_canvas_destroy(canvas);
 }
 
 TEST(PngWriter, FailuresAnswerFalseAndLeaveNoFile) {
   ScopedTempDir dir;
   PlatCanvas* canvas = patterned_canvas(4, 4);
-  EXPECT_FALSE(soft_write_png(canvas, "missing-folder/picture.png"));
-  EXPECT_FALSE(soft_write_png(canvas, "too-big.png", 5, 4));
+  EXPECT_FALSE(render_write_png(canvas, "missing-folder/picture.png"));
+  EXPECT_FALSE(render_write_png(canvas, "too-big.png", 5, 4));
   EXPECT_FALSE(file_exists("too-big.png"));
-  EXPECT_FALSE(soft_write_png(nullptr, "none.png"));
-  EXPECT_FALSE(soft_write_png(canvas, nullptr));
-  PlatCanvas* empty = soft_canvas_create(0, 0);
-  EXPECT_FALSE(soft_write_png(empty, "empty.png"));
+  EXPECT_FALSE(render_write_png(nullptr, "none.png"));
+  EXPECT_FALSE(render_write_png(canvas, nullptr));
+  PlatCanvas* empty = render_canvas_create(0, 0);
+  EXPECT_FALSE(render_write_png(empty, "empty.png"));
   EXPECT_FALSE(file_exists("empty.png"));
-  soft_canvas_destroy(empty);
+  render_canvas_destroy(empty);
   // A device that takes no bytes: the failure is reported, the device stays.
   if (file_exists("/dev/full")) {
-    EXPECT_FALSE(soft_write_png(canvas, "/dev/full"));
+    EXPECT_FALSE(render_write_png(canvas, "/dev/full"));
     EXPECT_TRUE(file_exists("/dev/full"));
   }
-  soft_canvas_destroy(canvas);
+  render_canvas_destroy(canvas);
 }

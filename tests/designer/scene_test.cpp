@@ -10,7 +10,7 @@
 #include "runtime/draw/palette.h"
 #include "runtime/platform/headless/headless.h"
 #include "runtime/platform/platform.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 #include "tests/support/ink.h"
@@ -88,7 +88,7 @@ std::vector<PlatColor> surface_pixels() {
   std::vector<PlatColor> pixels;
   for (int y = 0; y < SURFACE_HEIGHT; ++y) {
     for (int x = 0; x < SURFACE_WIDTH; ++x)
-      pixels.push_back(soft_canvas_pixel(surface_dc, x, y));
+      pixels.push_back(render_canvas_pixel(surface_dc, x, y));
   }
   return pixels;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "runtime/platform/gtk/gtk_internal.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "tests/desktop/desktop_support.h"
 
 namespace {
@@ -20,23 +20,23 @@ bool build_menu_on_create = true;
 PlatResult test_handler(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
   handled.push_back(PlatMessage{window, kind, wparam, lparam});
   if (kind == PLAT_MSG_CREATE && build_menu_on_create) {
-    PlatMenu* bar = plat_create_menu_bar();
-    test_popup = plat_create_popup_menu();
-    plat_append_menu_item(test_popup, PLAT_MENU_STRING, 1, "&Animate\tCtrl+A");
-    plat_append_menu_item(test_popup, PLAT_MENU_SEPARATOR, 0, nullptr);
-    plat_append_menu_item(test_popup, PLAT_MENU_CHECKED, 4, "&Logging\tCtrl+L");
-    plat_append_menu_item(test_popup, PLAT_MENU_STRING, 5, "&Record Script\tCtrl+R");
-    plat_append_menu_item(test_popup, PLAT_MENU_GRAYED, 9, "Salt && pepper_1");
-    plat_append_popup(bar, test_popup, "&Run");
-    plat_set_menu(window, bar);
-    plat_draw_menu_bar(window);
+    PlatMenu* bar = plat->create_menu_bar();
+    test_popup = plat->create_popup_menu();
+    plat->append_menu_item(test_popup, PLAT_MENU_STRING, 1, "&Animate\tCtrl+A");
+    plat->append_menu_item(test_popup, PLAT_MENU_SEPARATOR, 0, nullptr);
+    plat->append_menu_item(test_popup, PLAT_MENU_CHECKED, 4, "&Logging\tCtrl+L");
+    plat->append_menu_item(test_popup, PLAT_MENU_STRING, 5, "&Record Script\tCtrl+R");
+    plat->append_menu_item(test_popup, PLAT_MENU_GRAYED, 9, "Salt && pepper_1");
+    plat->append_popup(bar, test_popup, "&Run");
+    plat->set_menu(window, bar);
+    plat->draw_menu_bar(window);
   }
   if (kind == PLAT_MSG_PAINT) {
-    plat_begin_paint(window);
-    plat_end_paint(window);
+    plat->begin_paint(window);
+    plat->end_paint(window);
     return 0;
   }
-  return plat_default_handler(window, kind, wparam, lparam);
+  return plat->default_handler(window, kind, wparam, lparam);
 }
 
 void register_test_class() {
@@ -45,7 +45,7 @@ void register_test_class() {
   c.handler = test_handler;
   c.redraw_on_resize = true;
   c.background = 0x00FFFFFF;
-  plat_register_class(&c);
+  plat->register_class(&c);
 }
 
 std::string last_title;
@@ -56,8 +56,8 @@ PlatWindow* make_window(bool resizable, bool with_menu = true, int width = 601, 
   register_test_class();
   build_menu_on_create = with_menu;
   last_title = (resizable ? "Test Resizable " : "Test Fixed ") + std::to_string(++made);
-  return plat_create_window("TestClass", last_title.c_str(), resizable, 0, 0, width, height,
-                            nullptr);
+  return plat->create_window("TestClass", last_title.c_str(), resizable, 0, 0, width, height,
+                             nullptr);
 }
 
 // Takes messages for a while, dispatching each; answers those taken.
@@ -66,11 +66,11 @@ std::vector<PlatMessage> pump(int ms) {
   const std::int64_t end = now_ms() + ms;
   while (now_ms() < end) {
     PlatMessage m;
-    if (plat_peek_message(&m)) {
+    if (plat->peek_message(&m)) {
       taken.push_back(m);
       if (m.kind != PLAT_MSG_QUIT) {
-        plat_translate_message(&m);
-        plat_dispatch_message(&m);
+        plat->translate_message(&m);
+        plat->dispatch_message(&m);
       }
     } else {
       sleep_ms(2);
@@ -155,11 +155,11 @@ TEST(GtkBackend, FixedWindowWithMenuHasTheClassicClientArea) {
   EXPECT_EQ(handled.back().kind, PLAT_MSG_SIZE);
   EXPECT_EQ(handled.back().lparam, size_word(595, 496));
   int w = 0, h = 0;
-  plat_client_size(window, &w, &h);
+  plat->client_size(window, &w, &h);
   EXPECT_EQ(w, 595);
   EXPECT_EQ(h, 496);
 
-  plat_show_window(window, PLAT_SW_SHOWNORMAL);
+  plat->show_window(window, PLAT_SW_SHOWNORMAL);
   const auto taken = pump(400);
   // The real layout gives the drawing area exactly that size: no new size.
   EXPECT_EQ(count(taken, PLAT_MSG_SIZE), 0);
@@ -178,36 +178,36 @@ TEST(GtkBackend, FixedWindowWithMenuHasTheClassicClientArea) {
 TEST(GtkBackend, WindowWithoutMenuAndUnknownClass) {
   PlatWindow* window = make_window(false, false);
   int w = 0, h = 0;
-  plat_client_size(window, &w, &h);
+  plat->client_size(window, &w, &h);
   EXPECT_EQ(w, 595);
   EXPECT_EQ(h, 515);
-  EXPECT_EQ(plat_create_window("NoSuchClass", "x", false, 0, 0, 10, 10, nullptr), nullptr);
+  EXPECT_EQ(plat->create_window("NoSuchClass", "x", false, 0, 0, 10, 10, nullptr), nullptr);
 }
 
 TEST(GtkBackend, ScreenSizeIsTheMonitors) {
   int w = 0, h = 0;
-  plat_screen_size(&w, &h);
+  plat->screen_size(&w, &h);
   EXPECT_EQ(w, 1280);  // the private display's screen
   EXPECT_EQ(h, 1024);
 }
 
 TEST(GtkBackend, ShowingPaintsOnceAfterPostedMessagesAndPixelsReachTheScreen) {
   PlatWindow* window = make_window(false);
-  EXPECT_FALSE(plat_show_window(window, PLAT_SW_SHOWNORMAL));
-  EXPECT_TRUE(plat_show_window(window, PLAT_SW_SHOWNORMAL));
-  plat_post_message(window, PLAT_MSG_COMMAND, 7, 0);
+  EXPECT_FALSE(plat->show_window(window, PLAT_SW_SHOWNORMAL));
+  EXPECT_TRUE(plat->show_window(window, PLAT_SW_SHOWNORMAL));
+  plat->post_message(window, PLAT_MSG_COMMAND, 7, 0);
   PlatMessage m;
-  ASSERT_TRUE(plat_peek_message(&m));
+  ASSERT_TRUE(plat->peek_message(&m));
   EXPECT_EQ(m.kind, PLAT_MSG_COMMAND);
-  ASSERT_TRUE(plat_peek_message(&m));
+  ASSERT_TRUE(plat->peek_message(&m));
   EXPECT_EQ(m.kind, PLAT_MSG_PAINT);
-  plat_dispatch_message(&m);
+  plat->dispatch_message(&m);
 
   // Drawing makes the toolkit redraw from the canvas, never the runtime repaint.
-  PlatCanvas* canvas = plat_get_canvas(window);
+  PlatCanvas* canvas = plat->get_canvas(window);
   ASSERT_NE(canvas, nullptr);
-  plat_fill_rect(canvas, 0, 0, 595, 496, 0x000000FF);    // red
-  plat_fill_rect(canvas, 100, 50, 101, 51, 0x00FF0000);  // one blue pixel
+  plat->draw->fill_rect(canvas, 0, 0, 595, 496, 0x000000FF);    // red
+  plat->draw->fill_rect(canvas, 100, 50, 101, 51, 0x00FF0000);  // one blue pixel
   auto taken = pump(500);
   EXPECT_EQ(count(taken, PLAT_MSG_PAINT), 0);
 
@@ -224,44 +224,44 @@ TEST(GtkBackend, ShowingPaintsOnceAfterPostedMessagesAndPixelsReachTheScreen) {
 
 TEST(GtkBackend, HiddenWindowsAreNotPaintedAndShowingAgainRepaints) {
   PlatWindow* window = make_window(false);
-  plat_show_window(window, PLAT_SW_SHOW);
+  plat->show_window(window, PLAT_SW_SHOW);
   EXPECT_EQ(count(pump(200), PLAT_MSG_PAINT), 1);
-  EXPECT_TRUE(plat_show_window(window, PLAT_SW_HIDE));
-  EXPECT_FALSE(plat_show_window(window, PLAT_SW_HIDE));
+  EXPECT_TRUE(plat->show_window(window, PLAT_SW_HIDE));
+  EXPECT_FALSE(plat->show_window(window, PLAT_SW_HIDE));
   EXPECT_EQ(count(pump(100), PLAT_MSG_PAINT), 0);
-  plat_show_window(window, PLAT_SW_SHOW);
+  plat->show_window(window, PLAT_SW_SHOW);
   EXPECT_EQ(count(pump(200), PLAT_MSG_PAINT), 1);
 }
 
 TEST(GtkBackend, TimerExpiriesAreCoalescedAndComeAfterPostedMessages) {
   PlatWindow* window = make_window(false);
-  plat_set_timer(window, 2, 40);
+  plat->set_timer(window, 2, 40);
   sleep_ms(300);  // several periods pass without anyone taking messages
-  plat_post_message(window, PLAT_MSG_COMMAND, 1, 0);
+  plat->post_message(window, PLAT_MSG_COMMAND, 1, 0);
   PlatMessage m;
-  ASSERT_TRUE(plat_peek_message(&m));
+  ASSERT_TRUE(plat->peek_message(&m));
   EXPECT_EQ(m.kind, PLAT_MSG_COMMAND);
-  ASSERT_TRUE(plat_peek_message(&m));
+  ASSERT_TRUE(plat->peek_message(&m));
   EXPECT_EQ(m.kind, PLAT_MSG_TIMER);
   EXPECT_EQ(m.wparam, 2u);
   EXPECT_EQ(m.window, window);
-  EXPECT_FALSE(plat_peek_message(&m));  // one message for all those expiries
+  EXPECT_FALSE(plat->peek_message(&m));  // one message for all those expiries
 
   // Waiting blocks until the next expiry.
   const std::int64_t start = now_ms();
-  plat_wait_message();
+  plat->wait_message();
   EXPECT_GE(now_ms() - start, 20);
-  ASSERT_TRUE(plat_peek_message(&m));
+  ASSERT_TRUE(plat->peek_message(&m));
   EXPECT_EQ(m.kind, PLAT_MSG_TIMER);
 
-  plat_kill_timer(window, 2);
+  plat->kill_timer(window, 2);
   EXPECT_EQ(count(pump(200), PLAT_MSG_TIMER), 0);
 }
 
 TEST(GtkBackend, QuitMessageCarriesTheExitCode) {
-  plat_post_quit(3);
+  plat->post_quit(3);
   PlatMessage m;
-  ASSERT_TRUE(plat_peek_message(&m));
+  ASSERT_TRUE(plat->peek_message(&m));
   EXPECT_EQ(m.kind, PLAT_MSG_QUIT);
   EXPECT_EQ(m.wparam, 3u);
   EXPECT_EQ(m.window, nullptr);
@@ -302,7 +302,7 @@ TEST(GtkBackend, CheckMarksFollowOnlyTheRuntime) {
   auto* record = GTK_CHECK_MENU_ITEM(items[3]);
 
   // Set from code: the mark shows, and it is not taken for a choice.
-  plat_check_menu_item(test_popup, 5, true);
+  plat->check_menu_item(test_popup, 5, true);
   EXPECT_TRUE(gtk_check_menu_item_get_active(record));
   EXPECT_EQ(count(pump(50), PLAT_MSG_COMMAND), 0);
 
@@ -315,7 +315,7 @@ TEST(GtkBackend, CheckMarksFollowOnlyTheRuntime) {
   EXPECT_EQ(first(taken, PLAT_MSG_COMMAND)->window, window);
 
   // The runtime clears the mark as its answer to the command.
-  plat_check_menu_item(test_popup, 5, false);
+  plat->check_menu_item(test_popup, 5, false);
   EXPECT_FALSE(gtk_check_menu_item_get_active(record));
   gtk_menu_item_activate(GTK_MENU_ITEM(items[0]));
   const auto more = pump(50);
@@ -326,7 +326,7 @@ TEST(GtkBackend, CheckMarksFollowOnlyTheRuntime) {
 
 TEST(GtkBackend, KeysBecomeVirtualKeysAndWindowsCharacters) {
   PlatWindow* window = make_window(false);
-  plat_show_window(window, PLAT_SW_SHOW);
+  plat->show_window(window, PLAT_SW_SHOW);
   pump(100);
   handled.clear();
   key(window, true, GDK_KEY_a, 0);
@@ -370,7 +370,7 @@ TEST(GtkBackend, KeysBecomeVirtualKeysAndWindowsCharacters) {
 TEST(GtkBackend, ForwardedKeyMessagesTranslateAlike) {
   PlatWindow* log = make_window(true);
   PlatWindow* graphics = make_window(false);
-  plat_show_window(log, PLAT_SW_SHOW);
+  plat->show_window(log, PLAT_SW_SHOW);
   pump(100);
   key(log, true, GDK_KEY_Shift_L, 0);
   key(log, true, GDK_KEY_B, GDK_SHIFT_MASK);
@@ -380,11 +380,11 @@ TEST(GtkBackend, ForwardedKeyMessagesTranslateAlike) {
   const std::int64_t end = now_ms() + 200;
   while (now_ms() < end) {
     PlatMessage m;
-    if (!plat_peek_message(&m))
+    if (!plat->peek_message(&m))
       continue;
-    plat_translate_message(&m);
+    plat->translate_message(&m);
     if (m.window == log && (m.kind == PLAT_MSG_KEYDOWN || m.kind == PLAT_MSG_KEYUP)) {
-      plat_post_message(graphics, m.kind, m.wparam, m.lparam);
+      plat->post_message(graphics, m.kind, m.wparam, m.lparam);
     }
     if (m.kind == PLAT_MSG_CHAR)
       chars.push_back(m);
@@ -398,7 +398,7 @@ TEST(GtkBackend, ForwardedKeyMessagesTranslateAlike) {
 
 TEST(GtkBackend, OnlyRealLeftPressesAreClicks) {
   PlatWindow* window = make_window(false);
-  plat_show_window(window, PLAT_SW_SHOW);
+  plat->show_window(window, PLAT_SW_SHOW);
   pump(100);
   button(window, GDK_BUTTON_PRESS, 1, 10.7, 20.2);
   button(window, GDK_BUTTON_RELEASE, 1, 10.7, 20.2);
@@ -419,10 +419,10 @@ TEST(GtkBackend, OnlyRealLeftPressesAreClicks) {
 
 TEST(GtkBackend, CloseBoxAsksAndTheDefaultHandlingDestroys) {
   PlatWindow* window = make_window(false);
-  plat_show_window(window, PLAT_SW_SHOW);
-  plat_set_timer(window, 2, 20);
+  plat->show_window(window, PLAT_SW_SHOW);
+  plat->set_timer(window, 2, 20);
   pump(100);
-  PlatCanvas* canvas = plat_get_canvas(window);
+  PlatCanvas* canvas = plat->get_canvas(window);
   const std::string title = last_title;
   handled.clear();
 
@@ -437,15 +437,15 @@ TEST(GtkBackend, CloseBoxAsksAndTheDefaultHandlingDestroys) {
 
   // The handle stays safe; nothing reaches the destroyed window any more.
   handled.clear();
-  EXPECT_EQ(plat_get_canvas(window), nullptr);
-  EXPECT_FALSE(plat_show_window(window, PLAT_SW_SHOW));
+  EXPECT_EQ(plat->get_canvas(window), nullptr);
+  EXPECT_FALSE(plat->show_window(window, PLAT_SW_SHOW));
   int w = 1, h = 1;
-  plat_client_size(window, &w, &h);
+  plat->client_size(window, &w, &h);
   EXPECT_EQ(w, 0);
-  plat_post_message(window, PLAT_MSG_COMMAND, 1, 0);
-  plat_set_timer(window, 3, 10);
-  plat_check_menu_item(test_popup, 4, false);
-  plat_fill_rect(canvas, 0, 0, 10, 10, 0);  // a runtime still drawing into what it kept
+  plat->post_message(window, PLAT_MSG_COMMAND, 1, 0);
+  plat->set_timer(window, 3, 10);
+  plat->check_menu_item(test_popup, 4, false);
+  plat->draw->fill_rect(canvas, 0, 0, 10, 10, 0);  // a runtime still drawing into what it kept
   const auto taken = pump(150);
   EXPECT_TRUE(taken.empty());
   EXPECT_TRUE(handled.empty());
@@ -455,12 +455,12 @@ TEST(GtkBackend, CloseBoxAsksAndTheDefaultHandlingDestroys) {
 TEST(GtkBackend, ResizingARedrawnWindowSendsSizeThenOneRepaint) {
   PlatWindow* window = make_window(true, false, 808, 327);
   int w = 0, h = 0;
-  plat_client_size(window, &w, &h);
+  plat->client_size(window, &w, &h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 300);
-  plat_show_window(window, PLAT_SW_SHOW);
+  plat->show_window(window, PLAT_SW_SHOW);
   pump(300);
-  plat_client_size(window, &w, &h);
+  plat->client_size(window, &w, &h);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(h, 300);
   EXPECT_TRUE(gtk_window_get_resizable(GTK_WINDOW(window->native->window)));
@@ -471,7 +471,7 @@ TEST(GtkBackend, ResizingARedrawnWindowSendsSizeThenOneRepaint) {
   ASSERT_NE(size, nullptr);
   EXPECT_EQ(size->lparam, size_word(400, 200));
   EXPECT_EQ(count(taken, PLAT_MSG_PAINT), 1);
-  plat_client_size(window, &w, &h);
+  plat->client_size(window, &w, &h);
   EXPECT_EQ(w, 400);
   EXPECT_EQ(h, 200);
 }
@@ -480,7 +480,7 @@ TEST(GtkBackend, TheFirstProgramOnADisplayLoadsNoOpenGLDriver) {
   // Each case has a display of its own, so this process is the first GTK
   // program there, the one that would probe OpenGL to choose its visuals.
   PlatWindow* window = make_window(false);
-  plat_show_window(window, PLAT_SW_SHOWNORMAL);
+  plat->show_window(window, PLAT_SW_SHOWNORMAL);
   pump(200);
   std::FILE* maps = std::fopen("/proc/self/maps", "r");
   ASSERT_NE(maps, nullptr);

@@ -8,7 +8,7 @@
 
 #include "runtime/draw/palette.h"
 #include "runtime/log/log_window.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/window/window.h"
 #include "tests/support/test_support.h"
 
@@ -25,7 +25,7 @@ inline void reset_log() {
 inline void start_with_surface(PlatColor color) {
   if (!graphics_window)
     start_runtime();
-  plat_fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, color);
+  plat->draw->fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, color);
   surface_dirty = 0;
 }
 
@@ -60,5 +60,5 @@ inline Change changes_since(const std::vector<std::uint32_t>& before) {
 
 // The pixel at a surface position (not a runtime point), as 0x00BBGGRR.
 inline PlatColor surface_pixel(int x, int y) {
-  return soft_canvas_pixel(surface_dc, x, y);
+  return render_canvas_pixel(surface_dc, x, y);
 }

@@ -17,10 +17,10 @@ class ExecutorText : public ::testing::Test {
  protected:
   void SetUp() override {
     start_with_surface(kGround);
-    reference_ = plat_create_surface(nullptr, SURFACE_WIDTH, SURFACE_HEIGHT);
-    plat_fill_rect(reference_, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, kGround);
+    reference_ = plat->draw->create_surface(nullptr, SURFACE_WIDTH, SURFACE_HEIGHT);
+    plat->draw->fill_rect(reference_, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, kGround);
   }
-  void TearDown() override { soft_canvas_destroy(reference_); }
+  void TearDown() override { render_canvas_destroy(reference_); }
 
   void draw(const std::string& text, int x, int y, int ptsize, int color = BLACK) {
     const std::int32_t block = text_block_alloc(text.c_str(), static_cast<int>(text.size()));
@@ -39,19 +39,19 @@ class ExecutorText : public ::testing::Test {
 
   // The font height h the executor spaces lines by.
   int line_height(int ptsize) {
-    PlatFont* font = plat_create_font(ptsize);
+    PlatFont* font = plat->draw->create_font(ptsize);
     PlatTextMetrics metrics;
-    plat_text_metrics(surface_dc, font, &metrics);
-    plat_delete_font(font);
+    plat->draw->text_metrics(surface_dc, font, &metrics);
+    plat->draw->delete_font(font);
     return metrics.height;
   }
 
   // Draws one run on the reference with its cell's top-left at a surface pixel.
   void expect_run(const char* run, int left, int top, int ptsize, int color = BLACK) {
-    PlatFont* font = plat_create_font(ptsize);
-    plat_text_out(reference_, font, left, top, run, static_cast<int>(std::strlen(run)),
-                  palette_rgb[color], false, 0);
-    plat_delete_font(font);
+    PlatFont* font = plat->draw->create_font(ptsize);
+    plat->draw->text_out(reference_, font, left, top, run, static_cast<int>(std::strlen(run)),
+                         palette_rgb[color], false, 0);
+    plat->draw->delete_font(font);
   }
 
   bool same_as_reference() const { return surface_dc->pixels == reference_->pixels; }

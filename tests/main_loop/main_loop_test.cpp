@@ -10,7 +10,7 @@
 #include "runtime/log/log_window.h"
 #include "runtime/platform/headless/headless.h"
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "runtime/window/window.h"
 #include "tests/support/test_support.h"
 
@@ -118,7 +118,7 @@ TEST(MainLoop, StartsUpInOrderAndRedrawsAfterEveryEventQuitIncluded) {
 }
 
 TEST(MainLoop, EndsAtTheFirstQuitEvent) {
-  headless_at(50, [] { plat_post_quit(0); });
+  headless_at(50, [] { plat->post_quit(0); });
   EXPECT_EQ(cone_main(nullptr, nullptr, nullptr, PLAT_SW_SHOWNORMAL), 0);
   EXPECT_EQ(calls, redraw_of(MODE_ADD_TOPPING, 1, 0));
   // The graphics window was never closed: only the quit message ended the run.

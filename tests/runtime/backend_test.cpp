@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "runtime/platform/soft/menus.h"
+#include "runtime/platform/winsys/menus.h"
 #include "runtime/velko.h"
 #include "tests/support/test_support.h"
 
@@ -38,8 +38,8 @@ TEST(Backend, TheEnvironmentPicksOneTheBuildHolds) {
     } else {
       EXPECT_EQ(why, nullptr) << (choice.wanted ? choice.wanted : "(unset)");
     }
-    EXPECT_STREQ(plat_backend_name(), "headless");
-    EXPECT_EQ(&plat_backend(), &headless_backend);
+    EXPECT_STREQ(plat->name, "headless");
+    EXPECT_EQ(plat, &headless_backend);
   }
   set_environment("VELKO_BACKEND", nullptr);
 }
@@ -53,23 +53,23 @@ TEST(BackendDeathTest, StartWithoutABackendSaysWhyAndEndsWithOne) {
 
 TEST(MenuRecords, APopupHangsFromOneBarAndOnlyBarsAreAttached) {
   start_runtime();
-  PlatMenu* bar = plat_create_menu_bar();
-  PlatMenu* other_bar = plat_create_menu_bar();
-  PlatMenu* popup = plat_create_popup_menu();
-  plat_append_menu_item(popup, PLAT_MENU_STRING, 41, "&One");
-  plat_append_popup(bar, popup, "&First");
-  plat_append_popup(other_bar, popup, "&Second");
+  PlatMenu* bar = plat->create_menu_bar();
+  PlatMenu* other_bar = plat->create_menu_bar();
+  PlatMenu* popup = plat->create_popup_menu();
+  plat->append_menu_item(popup, PLAT_MENU_STRING, 41, "&One");
+  plat->append_popup(bar, popup, "&First");
+  plat->append_popup(other_bar, popup, "&Second");
   EXPECT_EQ(bar->items.size(), 1u);
   EXPECT_TRUE(other_bar->items.empty());
-  EXPECT_EQ(soft_find_item(bar, 41), popup->items[0].get());
-  EXPECT_EQ(soft_find_item(other_bar, 41), nullptr);
+  EXPECT_EQ(winsys_find_item(bar, 41), popup->items[0].get());
+  EXPECT_EQ(winsys_find_item(other_bar, 41), nullptr);
 
-  PlatWindow* window = plat_create_window("DrawWndClass", "menus", false, 0, 0, 300, 200, nullptr);
-  plat_set_menu(window, popup);  // a popup is no menu bar
+  PlatWindow* window = plat->create_window("DrawWndClass", "menus", false, 0, 0, 300, 200, nullptr);
+  plat->set_menu(window, popup);  // a popup is no menu bar
   EXPECT_EQ(popup->window, nullptr);
-  plat_set_menu(window, bar);
-  EXPECT_EQ(soft_menu_window(popup), window);
-  plat_set_menu(window, other_bar);
-  EXPECT_EQ(soft_menu_window(popup), nullptr);  // the old bar is taken off
+  plat->set_menu(window, bar);
+  EXPECT_EQ(winsys_menu_window(popup), window);
+  plat->set_menu(window, other_bar);
+  EXPECT_EQ(winsys_menu_window(popup), nullptr);  // the old bar is taken off
   EXPECT_EQ(other_bar->window, window);
 }

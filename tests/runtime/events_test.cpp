@@ -1,10 +1,11 @@
 // The event source: one event per call, periodic waits, run-mode requests and
 // blocking only where spinning could not deliver anything either.
+#include "runtime/window/events.h"
+
 #include <gtest/gtest.h>
 
 #include "runtime/platform/headless/headless.h"
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
 #include "runtime/window/window.h"
 #include "tests/support/test_support.h"
 
@@ -35,7 +36,7 @@ TEST(Events, AnimationDeliversOneTickPerTimerMessage) {
 
 TEST(Events, TimerMessagesFromBeforeTheWaitDoNotCount) {
   start_runtime();
-  headless_at(10, [] { plat_post_message(graphics_window, PLAT_MSG_LBUTTONDOWN, 1, 0); });
+  headless_at(10, [] { plat->post_message(graphics_window, PLAT_MSG_LBUTTONDOWN, 1, 0); });
   headless_at(2000);
   ASSERT_EQ(next_event().kind, VELKO_MOUSE);  // takes the start-up repaints too
   // The application is busy until 250: a timer message waits in the queue.
@@ -188,7 +189,7 @@ TEST(Events, RunModeRequests) {
 TEST(Events, TheQuitMessageEndsAPeriodicWait) {
   start_runtime();
   VELKO_set_run_mode(VELKO_RUN_ANIMATE);
-  plat_post_quit(0);
+  plat->post_quit(0);
   Event e = next_event();
   EXPECT_EQ(e.kind, VELKO_QUIT);
   EXPECT_EQ(e.time_ms, 0);

@@ -8,7 +8,7 @@
 #include "runtime/draw/palette.h"
 #include "runtime/log/log_window.h"
 #include "runtime/platform/headless/headless.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/run_menu.h"
 #include "runtime/window/window.h"
@@ -18,7 +18,7 @@ namespace {
 
 int line_height() {
   PlatTextMetrics m;
-  plat_text_metrics(plat_get_canvas(log_window), plat_fixed_font(), &m);
+  plat->draw->text_metrics(plat->get_canvas(log_window), plat->draw->fixed_font(), &m);
   return m.height + m.external_leading;
 }
 
@@ -30,14 +30,14 @@ bool band_shows(int top, int h, const std::string& text) {
   PlatCanvas* c = headless_window_canvas(log_window);
   if (top < 0 || top + h > c->height)
     return false;
-  std::unique_ptr<PlatCanvas, void (*)(PlatCanvas*)> line(soft_canvas_create(c->width, h),
-                                                          soft_canvas_destroy);
-  plat_fill_rect(line.get(), 0, 0, c->width, h, palette_rgb[WHITE]);
-  plat_text_out(line.get(), plat_fixed_font(), LOG_LEFT_MARGIN, 0, text.c_str(),
-                static_cast<int>(text.size()), palette_rgb[BLACK], true, palette_rgb[WHITE]);
+  std::unique_ptr<PlatCanvas, void (*)(PlatCanvas*)> line(render_canvas_create(c->width, h),
+                                                          render_canvas_destroy);
+  plat->draw->fill_rect(line.get(), 0, 0, c->width, h, palette_rgb[WHITE]);
+  plat->draw->text_out(line.get(), plat->draw->fixed_font(), LOG_LEFT_MARGIN, 0, text.c_str(),
+                       static_cast<int>(text.size()), palette_rgb[BLACK], true, palette_rgb[WHITE]);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < c->width; ++x) {
-      if (soft_canvas_pixel(c, x, top + y) != soft_canvas_pixel(line.get(), x, y))
+      if (render_canvas_pixel(c, x, top + y) != render_canvas_pixel(line.get(), x, y))
         return false;
     }
   }
@@ -46,7 +46,7 @@ bool band_shows(int top, int h, const std::string& text) {
 
 void repaint_log() {
   PlatMessage paint{log_window, PLAT_MSG_PAINT, 0, 0};
-  plat_dispatch_message(&paint);
+  plat->dispatch_message(&paint);
 }
 
 }  // namespace
@@ -94,7 +94,7 @@ TEST(LogRing, BeforeStartLinesAreStoredAndComeBackOnTheFirstRepaint) {
   start_runtime();
   repaint_log();
   int w = 0, h = 0;
-  plat_client_size(log_window, &w, &h);
+  plat->client_size(log_window, &w, &h);
   EXPECT_TRUE(band_shows(h - line_height(), line_height(), "early 7"));
 }
 
@@ -102,7 +102,7 @@ TEST(LogWindow, NewLineScrollsTheOthersUpByOneLine) {
   start_runtime();
   repaint_log();
   int w = 0, bottom = 0;
-  plat_client_size(log_window, &w, &bottom);
+  plat->client_size(log_window, &w, &bottom);
   const int h = line_height();
   ASSERT_GT(h, 0);
   VELKO_log("MMMM\n");
@@ -119,7 +119,7 @@ TEST(LogWindow, RepaintReplaysTheRingNewestAtTheBottom) {
   const auto text_of = [](int k) { return "ring line " + std::to_string(k); };
   for (int k = 1; k <= 26; ++k)
     VELKO_log("%s\n", text_of(k).c_str());
-  plat_fill_rect(headless_window_canvas(log_window), 0, 0, 5000, 5000, palette_rgb[RED]);
+  plat->draw->fill_rect(headless_window_canvas(log_window), 0, 0, 5000, 5000, palette_rgb[RED]);
   headless_resize_window(log_window, 700, 200);
   repaint_log();
   // Band i from the bottom holds line 26 - i, and not its older neighbour.

@@ -6,9 +6,9 @@
 
 #include "runtime/draw/palette.h"
 #include "runtime/platform/headless/headless.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -54,7 +54,7 @@ TEST(Window, StartMakesBothWindowsAsDescribed) {
   // The client area of the fixed frame with its menu bar puts the origin at
   // the centre, rounded down.
   int w = 0, h = 0;
-  plat_client_size(graphics_window, &w, &h);
+  plat->client_size(graphics_window, &w, &h);
   EXPECT_EQ(w, 595);
   EXPECT_EQ(h, 496);
   EXPECT_EQ(origin_x, 297);
@@ -105,14 +105,14 @@ TEST(Window, OriginFollowsEverySizeMessage) {
 
 TEST(Window, FirstPassCopiesTheSurfaceEvenWhenNothingWasDrawn) {
   start_runtime();
-  plat_fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, palette_rgb[ORANGE]);
+  plat->draw->fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, palette_rgb[ORANGE]);
   EXPECT_EQ(surface_dirty, 1);
   headless_click(10, 10);
   next_event();
   EXPECT_EQ(surface_dirty, 0);
   PlatCanvas* window = headless_window_canvas(graphics_window);
-  EXPECT_EQ(soft_canvas_pixel(window, 0, 0), palette_rgb[ORANGE]);
-  EXPECT_EQ(soft_canvas_pixel(window, 594, 495), palette_rgb[ORANGE]);
+  EXPECT_EQ(render_canvas_pixel(window, 0, 0), palette_rgb[ORANGE]);
+  EXPECT_EQ(render_canvas_pixel(window, 594, 495), palette_rgb[ORANGE]);
 }
 
 TEST(Window, CleanSurfaceIsNotCopiedAgain) {
@@ -123,42 +123,42 @@ TEST(Window, CleanSurfaceIsNotCopiedAgain) {
   // Paint the window behind the runtime's back: a clean surface must not
   // overwrite it on the next pass.
   PlatCanvas* window = headless_window_canvas(graphics_window);
-  plat_set_pixel(window, 5, 5, palette_rgb[BLUE]);
+  plat->draw->set_pixel(window, 5, 5, palette_rgb[BLUE]);
   headless_click(10, 10);
   next_event();
-  EXPECT_EQ(soft_canvas_pixel(window, 5, 5), palette_rgb[BLUE]);
+  EXPECT_EQ(render_canvas_pixel(window, 5, 5), palette_rgb[BLUE]);
   // Something drawn marks the surface, and the next pass brings it over.
-  plat_set_pixel(surface_dc, 5, 5, palette_rgb[GREEN]);
+  plat->draw->set_pixel(surface_dc, 5, 5, palette_rgb[GREEN]);
   surface_dirty = 1;
   headless_click(10, 10);
   next_event();
-  EXPECT_EQ(soft_canvas_pixel(window, 5, 5), palette_rgb[GREEN]);
+  EXPECT_EQ(render_canvas_pixel(window, 5, 5), palette_rgb[GREEN]);
 }
 
 TEST(Window, RepaintErasesCopiesTheSurfaceAndClearsTheFlag) {
   start_runtime();
-  plat_fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, palette_rgb[PINK]);
+  plat->draw->fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, palette_rgb[PINK]);
   PlatCanvas* window = headless_window_canvas(graphics_window);
-  plat_fill_rect(window, 0, 0, 595, 496, palette_rgb[BLACK]);
+  plat->draw->fill_rect(window, 0, 0, 595, 496, palette_rgb[BLACK]);
   const int paints = headless_paint_count(graphics_window);
   // Hiding and showing the window asks for a repaint.
-  plat_show_window(graphics_window, PLAT_SW_HIDE);
-  plat_show_window(graphics_window, PLAT_SW_SHOW);
+  plat->show_window(graphics_window, PLAT_SW_HIDE);
+  plat->show_window(graphics_window, PLAT_SW_SHOW);
   surface_dirty = 1;
   PlatMessage m;
   bool painted = false;
-  while (plat_peek_message(&m)) {
+  while (plat->peek_message(&m)) {
     if (m.kind == PLAT_MSG_PAINT && m.window == graphics_window) {
-      plat_dispatch_message(&m);
+      plat->dispatch_message(&m);
       painted = true;
       break;
     }
-    plat_dispatch_message(&m);
+    plat->dispatch_message(&m);
   }
   ASSERT_TRUE(painted);
   EXPECT_EQ(headless_paint_count(graphics_window), paints + 1);
   EXPECT_EQ(surface_dirty, 0);
-  EXPECT_EQ(soft_canvas_pixel(window, 300, 200), palette_rgb[PINK]);
+  EXPECT_EQ(render_canvas_pixel(window, 300, 200), palette_rgb[PINK]);
 }
 
 TEST(Window, ClosingTheGraphicsWindowQuitsWithTheTimerStopped) {
@@ -176,9 +176,9 @@ TEST(Window, ClosingTheGraphicsWindowQuitsWithTheTimerStopped) {
   // to a timer expiry.
   const long long before = headless_now_ms();
   PlatMessage m;
-  EXPECT_FALSE(plat_peek_message(&m));
+  EXPECT_FALSE(plat->peek_message(&m));
   headless_advance_ms(1000);
-  EXPECT_FALSE(plat_peek_message(&m));
+  EXPECT_FALSE(plat->peek_message(&m));
   EXPECT_EQ(headless_now_ms(), before + 1000);
 }
 

@@ -124,7 +124,7 @@ TEST(RunMenu, RunCommandsAndShortcutsSetTheFlagsAlike) {
       single_step = c.before.single_step;
       playing = c.before.playing;
       play_one = c.before.play_one;
-      plat_check_menu_item(run_menu, IDM_PLAYBACK, playing != 0);
+      plat->check_menu_item(run_menu, IDM_PLAYBACK, playing != 0);
       carry_out(via, c.id);
       EXPECT_EQ(animate, c.after.animate);
       EXPECT_EQ(single_step, c.after.single_step);

@@ -6,7 +6,7 @@
 
 #include "runtime/platform/headless/headless.h"
 #include "runtime/velko.h"
-#include "runtime/window/run_control.h"
+#include "runtime/window/events.h"
 #include "runtime/window/script.h"
 #include "runtime/window/window.h"
 

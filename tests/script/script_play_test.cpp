@@ -19,7 +19,7 @@ std::string play_file(const std::string& content) {
   close_script();
   write_file("VELKO.SCR", content);
   playing = 1;
-  plat_check_menu_item(run_menu, IDM_PLAYBACK, true);
+  plat->check_menu_item(run_menu, IDM_PLAYBACK, true);
   return read_script_events();
 }
 

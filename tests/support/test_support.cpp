@@ -8,7 +8,7 @@
 
 #include "runtime/log/log_window.h"
 #include "runtime/platform/headless/headless.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/script.h"
 #include "runtime/window/window.h"
@@ -30,7 +30,7 @@ std::vector<std::string> log_lines() {
 }
 
 PlatColor surface_at(int x, int y) {
-  return soft_canvas_pixel(surface_dc, origin_x + x, origin_y - y);
+  return render_canvas_pixel(surface_dc, origin_x + x, origin_y - y);
 }
 
 ScopedTempDir::ScopedTempDir() {

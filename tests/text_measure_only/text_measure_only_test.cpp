@@ -5,7 +5,7 @@
 #include <climits>
 #include <string>
 
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 
 namespace {
 
@@ -25,13 +25,13 @@ struct Canvas {
 int width_of(PlatCanvas* canvas, PlatFont* font, const std::string& text) {
   int w = -1;
   int h = -1;
-  soft_text_extent(canvas, font, text.data(), static_cast<int>(text.size()), &w, &h);
+  render_text_extent(canvas, font, text.data(), static_cast<int>(text.size()), &w, &h);
   return w;
 }
 
 PlatTextMetrics metrics_of(PlatCanvas* canvas, PlatFont* font) {
   PlatTextMetrics m;
-  soft_text_metrics(canvas, font, &m);
+  render_text_metrics(canvas, font, &m);
   return m;
 }
 
@@ -50,23 +50,23 @@ TEST(TextMeasureOnly, HeightsFollowTheRequestedSize) {
   };
   Canvas c;
   for (const Case& k : cases) {
-    PlatFont* font = soft_create_font(k.requested);
+    PlatFont* font = render_create_font(k.requested);
     const PlatTextMetrics m = metrics_of(&c.canvas, font);
     EXPECT_EQ(m.ascent, k.ascent) << k.requested;
     EXPECT_EQ(m.height, k.height) << k.requested;
     EXPECT_EQ(m.external_leading, 0) << k.requested;
     int w = -1;
     int h = -1;
-    soft_text_extent(&c.canvas, font, "Add Scoop", 9, &w, &h);
+    render_text_extent(&c.canvas, font, "Add Scoop", 9, &w, &h);
     EXPECT_EQ(h, m.height) << k.requested;
     EXPECT_GT(w, 0) << k.requested;
-    soft_delete_font(font);
+    render_delete_font(font);
   }
 }
 
 TEST(TextMeasureOnly, ExtentsAreSumsOfAdvancesByCharacterShape) {
   Canvas c;
-  PlatFont* font = soft_create_font(20);
+  PlatFont* font = render_create_font(20);
   struct Case {
     const char* text;
     int width;
@@ -86,66 +86,66 @@ TEST(TextMeasureOnly, ExtentsAreSumsOfAdvancesByCharacterShape) {
               width_of(&c.canvas, font, text))
         << cut;
   }
-  soft_delete_font(font);
+  render_delete_font(font);
 }
 
 TEST(TextMeasureOnly, TheFixedFontHasOneAdvanceAndIsNeverDeleted) {
   Canvas c;
-  PlatFont* fixed = soft_fixed_font();
-  EXPECT_EQ(soft_fixed_font(), fixed);
+  PlatFont* fixed = render_fixed_font();
+  EXPECT_EQ(render_fixed_font(), fixed);
   const PlatTextMetrics m = metrics_of(&c.canvas, fixed);
   EXPECT_EQ(m.height, 14);
   EXPECT_EQ(m.ascent, 11);
   for (const char* text : {"iiii", "WWWW", "a b.", "\t\x01\xFF#"})
     EXPECT_EQ(width_of(&c.canvas, fixed, text), 28) << text;
-  soft_delete_font(fixed);
-  EXPECT_EQ(metrics_of(&c.canvas, soft_fixed_font()).height, 14);
+  render_delete_font(fixed);
+  EXPECT_EQ(metrics_of(&c.canvas, render_fixed_font()).height, 14);
 }
 
 TEST(TextMeasureOnly, CountsAndNullsAreSafe) {
   Canvas c;
-  PlatFont* font = soft_create_font(10);
+  PlatFont* font = render_create_font(10);
   int w = -1;
   int h = -1;
-  soft_text_extent(&c.canvas, font, "abc", 2, &w, &h);
+  render_text_extent(&c.canvas, font, "abc", 2, &w, &h);
   EXPECT_EQ(w, 12);
-  soft_text_extent(&c.canvas, font, "abc", -5, &w, &h);
+  render_text_extent(&c.canvas, font, "abc", -5, &w, &h);
   EXPECT_EQ(w, 0);
   EXPECT_EQ(h, 11);
-  soft_text_extent(&c.canvas, font, nullptr, 3, &w, &h);
+  render_text_extent(&c.canvas, font, nullptr, 3, &w, &h);
   EXPECT_EQ(w, 0);
-  soft_text_extent(nullptr, font, "abc", 3, &w, &h);
+  render_text_extent(nullptr, font, "abc", 3, &w, &h);
   EXPECT_EQ(w, 0);
   EXPECT_EQ(h, 0);
-  soft_text_extent(&c.canvas, nullptr, "abc", 3, &w, &h);
+  render_text_extent(&c.canvas, nullptr, "abc", 3, &w, &h);
   EXPECT_EQ(h, 0);
-  soft_text_extent(&c.canvas, font, "abc", 3, nullptr, nullptr);
+  render_text_extent(&c.canvas, font, "abc", 3, nullptr, nullptr);
   PlatTextMetrics m;
   m.height = 99;
-  soft_text_metrics(&c.canvas, nullptr, &m);
+  render_text_metrics(&c.canvas, nullptr, &m);
   EXPECT_EQ(m.height, 0);
-  soft_text_metrics(&c.canvas, font, nullptr);
-  soft_delete_font(font);
-  soft_delete_font(nullptr);
+  render_text_metrics(&c.canvas, font, nullptr);
+  render_delete_font(font);
+  render_delete_font(nullptr);
 }
 
 TEST(TextMeasureOnly, ALongRunStopsAtTheLargestWidth) {
   Canvas c;
-  PlatFont* font = soft_create_font(256);
+  PlatFont* font = render_create_font(256);
   // 10 million wide characters of 218 pixels each pass INT_MAX.
   const std::string text(10'000'000, 'W');
   EXPECT_EQ(width_of(&c.canvas, font, text), INT_MAX);
-  soft_delete_font(font);
+  render_delete_font(font);
 }
 
 TEST(TextMeasureOnly, NothingIsDrawnOpaqueOrNot) {
   Canvas c;
   const std::vector<std::uint32_t> before = c.canvas.pixels;
-  PlatFont* font = soft_create_font(12);
-  soft_text_out(&c.canvas, font, 2, 2, "Scoop", 5, 0x000000FF, false, 0);
-  soft_text_out(&c.canvas, font, 2, 2, "Scoop", 5, 0x000000FF, true, 0x0000FF00);
-  soft_text_out(&c.canvas, soft_fixed_font(), 0, 0, "Scoop", 5, 0, true, 0x00FFFFFF);
+  PlatFont* font = render_create_font(12);
+  render_text_out(&c.canvas, font, 2, 2, "Scoop", 5, 0x000000FF, false, 0);
+  render_text_out(&c.canvas, font, 2, 2, "Scoop", 5, 0x000000FF, true, 0x0000FF00);
+  render_text_out(&c.canvas, render_fixed_font(), 0, 0, "Scoop", 5, 0, true, 0x00FFFFFF);
   EXPECT_EQ(c.canvas.pixels, before);
   EXPECT_EQ(c.notices, 0);
-  soft_delete_font(font);
+  render_delete_font(font);
 }

@@ -34,10 +34,10 @@ PlatBrush far_brush(const FarShape& shape);
 
 // The drawing operations of one backend, as the seam declares them.
 struct ShapeOps {
-  decltype(&plat_rectangle) rectangle;
-  decltype(&plat_ellipse) ellipse;
-  decltype(&plat_polygon) polygon;
-  decltype(&plat_line) line;
+  decltype(PlatDraw::rectangle) rectangle;
+  decltype(PlatDraw::ellipse) ellipse;
+  decltype(PlatDraw::polygon) polygon;
+  decltype(PlatDraw::line) line;
 };
 
 void draw_far_shape(const FarShape& shape, const ShapeOps& ops, PlatCanvas* canvas);

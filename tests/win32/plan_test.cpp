@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/platform/win32/win32_geometry.h"
 #include "tests/win32/far_shapes.h"
 #include "tests/win32/pixel_compare.h"
@@ -19,7 +19,7 @@
 namespace {
 
 struct CanvasDeleter {
-  void operator()(PlatCanvas* canvas) const { soft_canvas_destroy(canvas); }
+  void operator()(PlatCanvas* canvas) const { render_canvas_destroy(canvas); }
 };
 using Canvas = std::unique_ptr<PlatCanvas, CanvasDeleter>;
 
@@ -27,8 +27,8 @@ constexpr int W = FAR_CANVAS_WIDTH;
 constexpr int H = FAR_CANVAS_HEIGHT;
 
 Canvas blank_canvas() {
-  Canvas canvas(soft_canvas_create(W, H));
-  soft_fill_rect(canvas.get(), 0, 0, W, H, FAR_BACKGROUND);
+  Canvas canvas(render_canvas_create(W, H));
+  render_fill_rect(canvas.get(), 0, 0, W, H, FAR_BACKGROUND);
   return canvas;
 }
 
@@ -37,7 +37,7 @@ Picture picture_of(const PlatCanvas* canvas) {
   return picture;
 }
 
-const ShapeOps soft_ops = {soft_rectangle, soft_ellipse, soft_polygon, soft_line};
+const ShapeOps render_ops = {render_rectangle, render_ellipse, render_polygon, render_line};
 
 // A plan drawn the way the backend hands it to GDI: every area as one
 // polygon under the alternate rule (rings joined through a doubled edge,
@@ -57,10 +57,10 @@ void draw_plan(const W32Plan& plan, const PlatPen& pen, const PlatBrush& brush,
     }
     PlatBrush fill;
     fill.color = area.pen_color ? pen.color : brush.color;
-    soft_polygon(canvas, joined.data(), static_cast<int>(joined.size()), no_pen, fill);
+    render_polygon(canvas, joined.data(), static_cast<int>(joined.size()), no_pen, fill);
   }
   for (const auto& [from, to] : plan.segments)
-    soft_line(canvas, {from.x, from.y}, {to.x, to.y}, pen);
+    render_line(canvas, {from.x, from.y}, {to.x, to.y}, pen);
 }
 
 W32Plan plan_of(const FarShape& shape) {
@@ -132,15 +132,15 @@ TEST(Win32Plans, FarShapesAgreeWithTheExactDrawingNearTheirBoundaries) {
     SCOPED_TRACE(shape.name);
     ASSERT_FALSE(fits(shape)) << "the case would not need a plan";
     Canvas exact = blank_canvas();
-    draw_far_shape(shape, soft_ops, exact.get());
+    draw_far_shape(shape, render_ops, exact.get());
     Canvas planned = blank_canvas();
     const W32Plan plan = plan_of(shape);
     if (shape.kind == FarShape::RECTANGLE && w32_narrow_pen(far_pen(shape))) {
       // Narrow pens are never planned: the box is clamped instead.
       const auto& p = shape.points;
       const W32Box box = w32_clamp_box(p[0].x, p[0].y, p[1].x, p[1].y, W, H);
-      soft_rectangle(planned.get(), box.left, box.top, box.right, box.bottom, far_pen(shape),
-                     far_brush(shape));
+      render_rectangle(planned.get(), box.left, box.top, box.right, box.bottom, far_pen(shape),
+                       far_brush(shape));
     } else {
       draw_plan(plan, far_pen(shape), far_brush(shape), planned.get());
     }
@@ -178,10 +178,10 @@ TEST(Win32Plans, ClampedBoxesPaintExactlyTheWholeBox) {
     brush.color = FAR_BRUSH;
     brush.hollow = !k.filled;
     Canvas whole = blank_canvas();
-    soft_rectangle(whole.get(), k.left, k.top, k.right, k.bottom, pen, brush);
+    render_rectangle(whole.get(), k.left, k.top, k.right, k.bottom, pen, brush);
     const W32Box box = w32_clamp_box(k.left, k.top, k.right, k.bottom, W, H);
     Canvas clamped = blank_canvas();
-    soft_rectangle(clamped.get(), box.left, box.top, box.right, box.bottom, pen, brush);
+    render_rectangle(clamped.get(), box.left, box.top, box.right, box.bottom, pen, brush);
     EXPECT_EQ(clamped->pixels, whole->pixels) << k.left << " " << k.top << " pen " << k.pen_width;
   }
 }

@@ -1,36 +1,37 @@
-// The GTK backend's table: windows, menus and the queue from this folder,
-// canvases and text from the shared software half.
+// The GTK backend's table: the window system in memory, driven by the
+// toolkit's events, clock and widgets from this folder, and our own drawing.
 #include "runtime/platform/backend.h"
 #include "runtime/platform/gtk/gtk_internal.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
+#include "runtime/platform/winsys/winsys.h"
 
-constinit const PlatBackend gtk_backend = soft_with_canvases({
-    .name = "gtk",
-    .open = gb_open_display,
-    .fail = soft_fail,
-    .register_class = soft_register_class,
-    .create_window = gb_create_window,
-    .show_window = gb_show_window,
-    .client_size = soft_client_size,
+namespace {
+
+constexpr WinsysDriver driver = {
+    .now_ms = gb_now_ms,
+    .poll = gb_poll,
+    .wait = gb_wait,
     .screen_size = gb_screen_size,
-    .default_handler = gb_default_handler,
-    .begin_paint = soft_begin_paint,
-    .end_paint = soft_end_paint,
-    .peek_message = gb_peek_message,
-    .translate_message = gb_translate_message,
-    .dispatch_message = gb_dispatch_message,
-    .post_message = gb_post_message,
-    .post_quit = gb_post_quit,
-    .wait_message = gb_wait_message,
-    .set_timer = gb_set_timer,
-    .kill_timer = gb_kill_timer,
-    .create_menu_bar = gb_create_menu_bar,
-    .create_popup_menu = gb_create_popup_menu,
-    .append_menu_item = gb_append_menu_item,
-    .append_popup = gb_append_popup,
-    .set_menu = gb_set_menu,
-    .draw_menu_bar = gb_draw_menu_bar,
-    .check_menu_item = gb_check_menu_item,
-    .get_canvas = soft_get_canvas,
-    .release_canvas = soft_release_canvas,
-});
+    .char_from_key = gb_char_from_key,
+    .window_created = gb_window_created,
+    .window_sized = gb_window_sized,
+    .window_shown = gb_window_shown,
+    .window_destroyed = gb_window_destroyed,
+    .menu_created = gb_menu_created,
+    .menu_item_added = gb_menu_item_added,
+    .menu_attached = gb_menu_attached,
+    .menu_bar_drawn = gb_menu_bar_drawn,
+    .menu_item_checked = gb_menu_item_checked,
+};
+
+const char* open_backend() {
+  if (const char* why = gb_open_display())
+    return why;
+  winsys_use(&driver);
+  return nullptr;
+}
+
+}  // namespace
+
+constinit const PlatBackend gtk_backend =
+    winsys_backend("gtk", open_backend, nullptr, &render_draw);

@@ -1,6 +1,6 @@
-// Shared state of the GTK backend: what it keeps beside the shared window and
-// menu records (its widgets), and the few calls its files make into each
-// other. Names carry the prefix gb_ (GTK backend) so they never meet the
+// The GTK backend: a driver of the window system in memory (winsys/). What it
+// keeps beside the window and menu records (its widgets), and the driver's
+// hooks, one file per concern. Names carry the prefix gb_ (GTK backend) so they never meet the
 // toolkit's own.
 #pragma once
 
@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "runtime/platform/platform.h"
-#include "runtime/platform/soft/menus.h"
-#include "runtime/platform/soft/windows.h"
+#include "runtime/platform/winsys/menus.h"
+#include "runtime/platform/winsys/windows.h"
 
 // The widgets of a window. The client area is made out of the outer size the
 // runtime asks for with the shared frame metrics, as on Windows itself and on
@@ -36,41 +36,28 @@ struct NativeMenuItem {
 // Opens the display and initialises GTK; null when ready, else why not.
 const char* gb_open_display();
 
-// Stops every timer of a window that is being destroyed.
-void gb_forget_timers(PlatWindow* window);
-
 // Remembers what the key with this scan code gives, without and with Shift,
-// as the layout had it when the key was pressed. plat_translate_message makes
-// the character from it with the Shift and Ctrl state of the key messages
-// taken so far, as Windows does.
+// as the layout had it when the key was pressed; translation makes the
+// character from it with the Shift and Ctrl state of the key messages taken
+// so far, as Windows does.
 void gb_remember_key(unsigned scan_code, unsigned plain_keyval, unsigned shifted_keyval);
 
-// A menu bar was attached to the window: its client area shrinks by the menu
-// bar's metric, and the window hears of the new size.
-void gb_window_menu_changed(PlatWindow* window);
+// Input and time (gtk_queue.cpp).
+std::int64_t gb_now_ms();
+void gb_poll();
+void gb_wait(std::int64_t deadline);
+unsigned gb_char_from_key(const PlatMessage& key_down, bool shift, bool ctrl);
 
-// The backend's operations, one file per concern; gtk_backend.cpp puts them
-// in the table.
-PlatWindow* gb_create_window(const char* class_name, const char* title, bool resizable, int x,
-                             int y, int width, int height, void* instance);
-bool gb_show_window(PlatWindow* window, int show_mode);
+// Windows (gtk_windows.cpp).
 void gb_screen_size(int* width, int* height);
-PlatResult gb_default_handler(PlatWindow* window, unsigned kind, PlatWParam wparam,
-                              PlatLParam lparam);
+void gb_window_created(PlatWindow* window);
+void gb_window_sized(PlatWindow* window, int width, int height);
+void gb_window_shown(PlatWindow* window, bool visible, bool was_visible);
+void gb_window_destroyed(PlatWindow* window);
 
-bool gb_peek_message(PlatMessage* message);
-void gb_translate_message(const PlatMessage* message);
-PlatResult gb_dispatch_message(const PlatMessage* message);
-void gb_post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam);
-void gb_post_quit(int exit_code);
-void gb_wait_message();
-void gb_set_timer(PlatWindow* window, unsigned id, unsigned period_ms);
-void gb_kill_timer(PlatWindow* window, unsigned id);
-
-PlatMenu* gb_create_menu_bar();
-PlatMenu* gb_create_popup_menu();
-void gb_append_menu_item(PlatMenu* menu, unsigned flags, unsigned id, const char* text);
-void gb_append_popup(PlatMenu* bar, PlatMenu* popup, const char* text);
-void gb_set_menu(PlatWindow* window, PlatMenu* bar);
-void gb_draw_menu_bar(PlatWindow* window);
-void gb_check_menu_item(PlatMenu* menu, unsigned id, bool checked);
+// Menus (gtk_menu.cpp).
+void gb_menu_created(PlatMenu* menu);
+void gb_menu_item_added(PlatMenu* menu, WinsysMenuItem* item);
+void gb_menu_attached(PlatWindow* window, PlatMenu* old);
+void gb_menu_bar_drawn(PlatWindow* window);
+void gb_menu_item_checked(WinsysMenuItem* item);

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "runtime/platform/platform.h"
-#include "runtime/platform/soft/keyboard.h"
+#include "runtime/platform/winsys/keyboard.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ unsigned gb_char_from_keyval(unsigned keyval, unsigned vk, bool ctrl) {
     case PLAT_VK_RETURN:
     case PLAT_VK_ESCAPE:
     case PLAT_VK_SPACE:
-      return soft_char_from_key(vk, false, ctrl);
+      return winsys_char_from_key(vk, false, ctrl);
     default:
       break;
   }

@@ -1,10 +1,11 @@
-// Menus: a GtkMenuBar with popups built from the runtime's calls. Every string
+// Menus: a GtkMenuBar with popups that show the window system's menu records. Every string
 // item is a check item, since the runtime may set a check mark on any item by
 // id; the mark follows only the runtime's calls. Shortcuts are shown at the
 // right of their items but not installed as accelerators: the key presses
 // reach the runtime as key messages and it acts on them itself.
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/gtk/gtk_menu_text.h"
+#include "runtime/platform/winsys/winsys.h"
 
 namespace {
 
@@ -23,23 +24,13 @@ void install_menu_style() {
   g_object_unref(provider);
 }
 
-PlatMenu* new_menu(bool bar) {
-  install_menu_style();
-  PlatMenu* menu = soft_new_menu(bar);
-  menu->native = new NativeMenu;  // kept with its record
-  menu->native->widget = bar ? gtk_menu_bar_new() : gtk_menu_new();
-  g_object_ref_sink(menu->native->widget);
-  gtk_style_context_add_class(gtk_widget_get_style_context(menu->native->widget), "velko-menu");
-  return menu;
-}
-
 // The toolkit destroys item widgets with their window; the records stay.
 void forget_widget(GtkWidget*, gpointer data) {
-  static_cast<SoftMenuItem*>(data)->native->widget = nullptr;
+  static_cast<WinsysMenuItem*>(data)->native->widget = nullptr;
 }
 
 // Sets the toolkit's check mark without it counting as a choice.
-void show_check(SoftMenuItem* item) {
+void show_check(WinsysMenuItem* item) {
   GtkWidget* widget = item->native->widget;
   if (!widget || !GTK_IS_CHECK_MENU_ITEM(widget))
     return;
@@ -52,11 +43,10 @@ void show_check(SoftMenuItem* item) {
 // is undone, since the runtime sets the mark itself when it carries out the
 // command.
 void on_activate(GtkMenuItem*, gpointer data) {
-  auto* item = static_cast<SoftMenuItem*>(data);
+  auto* item = static_cast<WinsysMenuItem*>(data);
   show_check(item);
-  PlatWindow* window = soft_menu_window(item->owner);
-  if (soft_alive(window))
-    gb_post_message(window, PLAT_MSG_COMMAND, item->id, 0);
+  PlatWindow* window = winsys_menu_window(item->owner);
+  winsys_input(window, PLAT_MSG_COMMAND, item->id, 0);
 }
 
 GtkWidget* make_string_item(const char* text) {
@@ -74,7 +64,7 @@ GtkWidget* make_string_item(const char* text) {
 }
 
 // Gives a new record its widget, in the menu's widget.
-void show_item(PlatMenu* menu, SoftMenuItem* item, GtkWidget* widget) {
+void show_item(PlatMenu* menu, WinsysMenuItem* item, GtkWidget* widget) {
   item->native = new NativeMenuItem;  // kept with its record
   item->native->widget = widget;
   g_object_ref_sink(widget);
@@ -85,60 +75,52 @@ void show_item(PlatMenu* menu, SoftMenuItem* item, GtkWidget* widget) {
 
 }  // namespace
 
-PlatMenu* gb_create_menu_bar() {
-  return new_menu(true);
+void gb_menu_created(PlatMenu* menu) {
+  install_menu_style();
+  menu->native = new NativeMenu;  // kept with its record
+  menu->native->widget = menu->bar ? gtk_menu_bar_new() : gtk_menu_new();
+  g_object_ref_sink(menu->native->widget);
+  gtk_style_context_add_class(gtk_widget_get_style_context(menu->native->widget), "velko-menu");
 }
 
-PlatMenu* gb_create_popup_menu() {
-  return new_menu(false);
-}
-
-void gb_append_menu_item(PlatMenu* menu, unsigned flags, unsigned id, const char* text) {
-  SoftMenuItem* item = soft_append_item(menu, flags, id, text);
-  if (!item)
+void gb_menu_item_added(PlatMenu* menu, WinsysMenuItem* item) {
+  if (item->popup) {
+    GtkWidget* widget = gtk_menu_item_new_with_mnemonic(gb_mnemonic_label(item->text).c_str());
+    show_item(menu, item, widget);
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), item->popup->native->widget);
     return;
-  if (flags & PLAT_MENU_SEPARATOR) {
+  }
+  if (item->flags & PLAT_MENU_SEPARATOR) {
     show_item(menu, item, gtk_separator_menu_item_new());
     return;
   }
-  show_item(menu, item, make_string_item(text));
+  show_item(menu, item, make_string_item(item->text.c_str()));
   item->native->activate_handler =
       g_signal_connect(item->native->widget, "activate", G_CALLBACK(on_activate), item);
   show_check(item);
-  if (flags & PLAT_MENU_GRAYED)
+  if (item->flags & PLAT_MENU_GRAYED)
     gtk_widget_set_sensitive(item->native->widget, FALSE);
 }
 
-void gb_append_popup(PlatMenu* bar, PlatMenu* popup, const char* text) {
-  SoftMenuItem* item = soft_append_popup(bar, popup, text);
-  if (!item)
+void gb_menu_attached(PlatWindow* window, PlatMenu* old) {
+  GtkWidget* box = window->native->box;
+  if (!box)
     return;
-  GtkWidget* widget = gtk_menu_item_new_with_mnemonic(gb_mnemonic_label(text ? text : "").c_str());
-  show_item(bar, item, widget);
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), popup->native->widget);
-}
-
-void gb_set_menu(PlatWindow* window, PlatMenu* bar) {
-  if (!soft_alive(window) || !window->native->box || !soft_menu_attachable(window, bar))
-    return;
-  if (PlatMenu* old = window->menu)
-    gtk_container_remove(GTK_CONTAINER(window->native->box), old->native->widget);
-  soft_attach_menu(window, bar);
-  if (bar) {
+  if (old)
+    gtk_container_remove(GTK_CONTAINER(box), old->native->widget);
+  if (PlatMenu* bar = window->menu) {
     GtkWidget* widget = bar->native->widget;
-    gtk_box_pack_start(GTK_BOX(window->native->box), widget, FALSE, FALSE, 0);
-    gtk_box_reorder_child(GTK_BOX(window->native->box), widget, 0);
+    gtk_box_pack_start(GTK_BOX(box), widget, FALSE, FALSE, 0);
+    gtk_box_reorder_child(GTK_BOX(box), widget, 0);
     gtk_widget_show_all(widget);
   }
-  gb_window_menu_changed(window);
 }
 
-void gb_draw_menu_bar(PlatWindow* window) {
-  if (soft_alive(window) && window->menu)
+void gb_menu_bar_drawn(PlatWindow* window) {
+  if (window->menu)
     gtk_widget_queue_draw(window->menu->native->widget);
 }
 
-void gb_check_menu_item(PlatMenu* menu, unsigned id, bool checked) {
-  if (SoftMenuItem* item = soft_check_item(menu, id, checked))
-    show_check(item);
+void gb_menu_item_checked(WinsysMenuItem* item) {
+  show_check(item);
 }

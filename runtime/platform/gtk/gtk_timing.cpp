@@ -8,7 +8,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ double since_start_ms() {
 }
 
 PlatWindow* first_window() {
-  const auto& windows = soft_windows();
+  const auto& windows = winsys_windows();
   return windows.empty() ? nullptr : windows.front();
 }
 
@@ -85,7 +85,7 @@ void gb_timing_start() {
   unsigned color = 0;
   if (const char* watch = std::getenv("VELKO_TIMING_WATCH")) {
     t.watching = std::sscanf(watch, "%d,%d,%x", &t.watch_x, &t.watch_y, &color) == 3;
-    t.watch_color = soft_color_from_pixel(color);
+    t.watch_color = render_color_from_pixel(color);
   }
 }
 
@@ -124,7 +124,7 @@ void gb_timing_drawn(PlatWindow* window, cairo_t* cr) {
       std::fprintf(t.out, "first_draw %.2f\n", since_start_ms());
     }
     if (t.watching && cairo_in_clip(cr, t.watch_x + 0.5, t.watch_y + 0.5) &&
-        soft_canvas_pixel(window->canvas, t.watch_x, t.watch_y) == t.watch_color) {
+        render_canvas_pixel(window->canvas, t.watch_x, t.watch_y) == t.watch_color) {
       t.watching = false;
       std::fprintf(t.out, "scene %.2f\n", since_start_ms());
     }

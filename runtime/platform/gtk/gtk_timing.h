@@ -20,7 +20,7 @@
 
 #include <cairo.h>
 
-#include "runtime/platform/soft/windows.h"
+#include "runtime/platform/winsys/windows.h"
 
 // Reads the environment; the first call of the backend makes it.
 void gb_timing_start();

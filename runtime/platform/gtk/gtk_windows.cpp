@@ -1,6 +1,7 @@
-// Windows: classes, top-level windows with a menu bar slot and a drawing
-// area for the client area, showing and hiding, sizes, painting, and the
-// toolkit's input and close signals turned into the runtime's messages.
+// The toolkit's side of a window: a top-level window with a menu bar slot and
+// a drawing area for the client area, shown and hidden and sized as the
+// window system says, and the toolkit's input and close signals handed to
+// the window system as the runtime's messages.
 //
 // Each window's client-area pixels live in a software canvas, which is the
 // window's backing store: the toolkit's draw signal copies them to the screen
@@ -13,14 +14,10 @@
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/gtk/gtk_keys.h"
 #include "runtime/platform/gtk/gtk_timing.h"
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
+#include "runtime/platform/winsys/winsys.h"
 
 namespace {
-
-void fill_background(PlatWindow* window) {
-  soft_fill_rect(window->canvas, 0, 0, window->canvas->width, window->canvas->height,
-                 window->window_class->background);
-}
 
 // Pixels changed: once the burst of drawing is over, the toolkit is asked to
 // show the part that changed, and only that part goes to the window system.
@@ -30,9 +27,9 @@ void fill_background(PlatWindow* window) {
 gboolean show_changes(gpointer data) {
   auto* window = static_cast<PlatWindow*>(data);
   window->native->check_queued = false;
-  const SoftBox box = soft_canvas_take_damage(window->canvas);
+  const RenderBox box = render_canvas_take_damage(window->canvas);
   // A hidden window is drawn whole when it is shown again.
-  if (soft_alive(window) && window->visible && window->native->area && !box.empty()) {
+  if (winsys_alive(window) && window->visible && window->native->area && !box.empty()) {
     gtk_widget_queue_draw_area(window->native->area, box.x0, box.y0, box.x1 - box.x0,
                                box.y1 - box.y0);
   }
@@ -43,44 +40,10 @@ gboolean show_changes(gpointer data) {
 // same pass of the main loop.
 void canvas_changed(void* context) {
   auto* window = static_cast<PlatWindow*>(context);
-  if (!soft_alive(window) || !window->native->area || window->native->check_queued)
+  if (!winsys_alive(window) || !window->native->area || window->native->check_queued)
     return;
   window->native->check_queued = true;
   g_idle_add_full(G_PRIORITY_HIGH_IDLE, show_changes, window, nullptr);
-}
-
-// Gives the canvas a new size. A class that repaints on resize is erased and
-// marked for the runtime's repaint, as a visible window is whose size changed.
-bool resize_canvas(PlatWindow* window, int width, int height) {
-  if (width == window->canvas->width && height == window->canvas->height)
-    return false;
-  soft_canvas_resize(window->canvas, width, height);
-  if (window->window_class->redraw_on_resize)
-    fill_background(window);
-  if (window->window_class->redraw_on_resize || window->visible)
-    window->invalid = true;
-  return true;
-}
-
-// The client area the runtime's outer size leaves: a fixed window gets
-// exactly that, a resizable one starts with it.
-void apply_client_size(PlatWindow* window, bool send_size) {
-  int width = 0, height = 0;
-  soft_client_from_frame(window, &width, &height);
-  if (window->resizable) {
-    gtk_widget_set_size_request(window->native->area, 1, 1);
-    int bar = 0;
-    if (window->menu && window->menu->native->widget) {
-      gtk_widget_get_preferred_height(window->menu->native->widget, nullptr, &bar);
-    }
-    gtk_window_set_default_size(GTK_WINDOW(window->native->window), std::max(width, 1),
-                                std::max(height, 1) + bar);
-  } else {
-    gtk_widget_set_size_request(window->native->area, width, height);
-  }
-  if (resize_canvas(window, width, height) || send_size) {
-    soft_send(window, PLAT_MSG_SIZE, 0, soft_size_param(width, height));
-  }
 }
 
 // Draws the canvas; whatever of the allocation lies beyond it gets the class
@@ -91,7 +54,7 @@ gboolean on_draw(GtkWidget* area, cairo_t* cr, gpointer data) {
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   if (gtk_widget_get_allocated_width(area) > canvas->width ||
       gtk_widget_get_allocated_height(area) > canvas->height) {
-    const std::uint32_t pixel = soft_pixel_from_color(window->window_class->background);
+    const std::uint32_t pixel = render_pixel_from_color(window->window_class->background);
     cairo_set_source_rgb(cr, ((pixel >> 16) & 0xFF) / 255.0, ((pixel >> 8) & 0xFF) / 255.0,
                          (pixel & 0xFF) / 255.0);
     cairo_paint(cr);
@@ -111,19 +74,13 @@ gboolean on_draw(GtkWidget* area, cairo_t* cr, gpointer data) {
 }
 
 void on_size_allocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
-  auto* window = static_cast<PlatWindow*>(data);
-  if (!soft_alive(window))
-    return;
-  if (resize_canvas(window, allocation->width, allocation->height)) {
-    gb_post_message(window, PLAT_MSG_SIZE, 0,
-                    soft_size_param(allocation->width, allocation->height));
-  }
+  winsys_client_resized(static_cast<PlatWindow*>(data), allocation->width, allocation->height);
 }
 
 PlatLParam position_param(double x, double y) {
   const int px = std::clamp(static_cast<int>(x), 0, 0xFFFF);
   const int py = std::clamp(static_cast<int>(y), 0, 0xFFFF);
-  return soft_size_param(px, py);
+  return winsys_size_param(px, py);
 }
 
 // Left button only, and only real presses: the toolkit's extra double- and
@@ -131,16 +88,16 @@ PlatLParam position_param(double x, double y) {
 gboolean on_button_press(GtkWidget*, GdkEventButton* event, gpointer data) {
   if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) {
     gb_timing_press(static_cast<PlatWindow*>(data));
-    gb_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONDOWN, 1,
-                    position_param(event->x, event->y));
+    winsys_input(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONDOWN, 1,
+                 position_param(event->x, event->y));
   }
   return TRUE;
 }
 
 gboolean on_button_release(GtkWidget*, GdkEventButton* event, gpointer data) {
   if (event->button == GDK_BUTTON_PRIMARY) {
-    gb_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONUP, 0,
-                    position_param(event->x, event->y));
+    winsys_input(static_cast<PlatWindow*>(data), PLAT_MSG_LBUTTONUP, 0,
+                 position_param(event->x, event->y));
   }
   return TRUE;
 }
@@ -205,22 +162,20 @@ gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer data) {
     remember_levels(event, scan);
     const PlatLParam lparam = static_cast<PlatLParam>(1u | (scan << 16) | (down ? 1u << 30 : 0u));
     down = true;
-    gb_post_message(window, PLAT_MSG_KEYDOWN, vk, lparam);
+    winsys_input(window, PLAT_MSG_KEYDOWN, vk, lparam);
   } else {
     down = false;
-    gb_post_message(window, PLAT_MSG_KEYUP, vk,
-                    static_cast<PlatLParam>(1u | (scan << 16) | (1u << 30) | (1u << 31)));
+    winsys_input(window, PLAT_MSG_KEYUP, vk,
+                 static_cast<PlatLParam>(1u | (scan << 16) | (1u << 30) | (1u << 31)));
   }
   return TRUE;
 }
 
 // The close box asks; the runtime's handling (by default, destruction) decides.
 gboolean on_delete(GtkWidget*, GdkEvent*, gpointer data) {
-  gb_post_message(static_cast<PlatWindow*>(data), PLAT_MSG_CLOSE, 0, 0);
+  winsys_input(static_cast<PlatWindow*>(data), PLAT_MSG_CLOSE, 0, 0);
   return TRUE;
 }
-
-void destroy_window(PlatWindow* window);
 
 // The toolkit destroys a window on its own only when the window system took
 // it away; the runtime then hears of it as of any destruction.
@@ -229,25 +184,7 @@ void on_destroy(GtkWidget*, gpointer data) {
   window->native->window = nullptr;
   window->native->box = nullptr;
   window->native->area = nullptr;
-  destroy_window(window);
-}
-
-void destroy_window(PlatWindow* window) {
-  if (!soft_alive(window))
-    return;
-  gb_forget_timers(window);
-  soft_send(window, PLAT_MSG_DESTROY, 0, 0);
-  window->destroyed = true;
-  window->visible = false;
-  window->invalid = false;
-  window->canvas->changed = nullptr;  // the runtime may keep drawing into it
-  if (GtkWidget* widget = window->native->window) {
-    g_signal_handlers_disconnect_by_data(widget, window);
-    window->native->window = nullptr;
-    window->native->box = nullptr;
-    window->native->area = nullptr;
-    gtk_widget_destroy(widget);
-  }
+  winsys_destroy_window(window);
 }
 
 GtkWidget* make_toplevel(PlatWindow* window, const char* title, bool resizable, int x, int y) {
@@ -278,49 +215,55 @@ GtkWidget* make_toplevel(PlatWindow* window, const char* title, bool resizable, 
 
 }  // namespace
 
-// Called from the menu file when a menu bar is attached.
-void gb_window_menu_changed(PlatWindow* window) {
-  if (soft_alive(window))
-    apply_client_size(window, false);
-}
-
 // ---------------------------------------------------------------------------
-// The seam
+// The driver's window hooks
 
-PlatWindow* gb_create_window(const char* class_name, const char* title, bool resizable, int x,
-                             int y, int width, int height, void*) {
-  const SoftClass* window_class = soft_find_class(class_name);
-  if (!window_class)
-    return nullptr;
-  PlatWindow* window = soft_new_window(window_class, title, resizable, x, y, width, height);
+void gb_window_created(PlatWindow* window) {
   window->native = new NativeWindow;  // kept with its record
   window->canvas->changed = canvas_changed;
   window->canvas->changed_context = window;
-  make_toplevel(window, title, resizable, x, y);
-
-  soft_send(window, PLAT_MSG_CREATE, 0, 0);
-  if (!soft_alive(window))
-    return window;
-  apply_client_size(window, true);
+  make_toplevel(window, window->title.c_str(), window->resizable, window->x, window->y);
   gtk_widget_show_all(window->native->box);
-  return window;
 }
 
-bool gb_show_window(PlatWindow* window, int show_mode) {
-  if (!soft_alive(window))
-    return false;
-  const bool was_visible = window->visible;
-  window->visible = show_mode != PLAT_SW_HIDE;
-  if (window->visible) {
-    if (!was_visible)
-      window->invalid = true;
+// A fixed window's client area is exactly what its frame leaves; a
+// resizable one starts with it.
+void gb_window_sized(PlatWindow* window, int width, int height) {
+  if (!window->native->area)
+    return;
+  if (window->resizable) {
+    gtk_widget_set_size_request(window->native->area, 1, 1);
+    int bar = 0;
+    if (window->menu && window->menu->native->widget) {
+      gtk_widget_get_preferred_height(window->menu->native->widget, nullptr, &bar);
+    }
+    gtk_window_set_default_size(GTK_WINDOW(window->native->window), std::max(width, 1),
+                                std::max(height, 1) + bar);
+  } else {
+    gtk_widget_set_size_request(window->native->area, width, height);
+  }
+}
+
+void gb_window_shown(PlatWindow* window, bool visible, bool was_visible) {
+  if (!window->native->window)
+    return;
+  if (visible) {
     gtk_window_present(GTK_WINDOW(window->native->window));
-    if (!was_visible && window == soft_windows().front())
+    if (!was_visible && window == winsys_windows().front())
       gb_timing_mark("windows");
   } else {
     gtk_widget_hide(window->native->window);
   }
-  return was_visible;
+}
+
+void gb_window_destroyed(PlatWindow* window) {
+  if (GtkWidget* widget = window->native->window) {
+    g_signal_handlers_disconnect_by_data(widget, window);
+    window->native->window = nullptr;
+    window->native->box = nullptr;
+    window->native->area = nullptr;
+    gtk_widget_destroy(widget);
+  }
 }
 
 void gb_screen_size(int* width, int* height) {
@@ -334,18 +277,4 @@ void gb_screen_size(int* width, int* height) {
   }
   *width = geometry.width;
   *height = geometry.height;
-}
-
-PlatResult gb_default_handler(PlatWindow* window, unsigned kind, PlatWParam, PlatLParam) {
-  switch (kind) {
-    case PLAT_MSG_CLOSE:
-      destroy_window(window);
-      return 0;
-    case PLAT_MSG_PAINT:
-      soft_begin_paint(window);
-      soft_end_paint(window);
-      return 0;
-    default:
-      return 0;
-  }
 }

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "runtime/platform/observer.h"
+
 #if defined(VELKO_CHECK_PICTURES)
-#include "runtime/platform/soft/png_writer.h"
+#include "runtime/platform/render/png_writer.h"
 #endif
 
 namespace {
@@ -61,6 +63,8 @@ const char* check_open(const PlatCanvas* (*window_at_exit)()) {
     return why.c_str();
   }
   c.active = true;
+  static const PlatObserver observer{check_note_event, check_note_log_line};
+  plat_observer = &observer;
   exit_window = window_at_exit;
   std::atexit(finish_at_exit);
   return nullptr;
@@ -121,9 +125,9 @@ void check_finish(const char* how, const PlatCanvas* window) {
   c.finished = true;
 #if defined(VELKO_CHECK_PICTURES)
   if (c.surface)
-    soft_write_png(c.surface, in_folder("surface.png").c_str());
+    render_write_png(c.surface, in_folder("surface.png").c_str());
   if (window)
-    soft_write_png(window, in_folder("window.png").c_str());
+    render_write_png(window, in_folder("window.png").c_str());
 #else
   (void)window;  // a build without PNG files leaves the pictures out
 #endif

@@ -25,6 +25,8 @@
 const char* check_open(const PlatCanvas* (*window_at_exit)());
 bool check_active();
 
+// What the program was given and what it wrote to its log window; they
+// watch the run (see observer.h) once check_open has opened the transcript.
 void check_note_event(int kind, int x, int y, int key);
 void check_note_log_line(const char* text);
 void check_note_surface(PlatCanvas* surface);

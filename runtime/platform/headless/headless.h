@@ -4,7 +4,7 @@
 // the blocking wait advances the clock to the next timer expiry or scheduled
 // action.
 //
-// Frame metrics are those of the classic Windows look (see soft/windows.h): a
+// Frame metrics are those of the classic Windows look (see winsys/windows.h): a
 // fixed 601 x 540 window with a menu has a 595 x 496 client area.
 //
 // When the schedule is used up and the program would block, the backend
@@ -19,7 +19,7 @@
 
 #include "runtime/platform/platform.h"
 
-// The screen reported by plat_screen_size; 1024 x 768 unless set.
+// The screen reported by screen_size; 1024 x 768 unless set.
 void headless_set_screen_size(int width, int height);
 
 // Virtual time in milliseconds since the process started.
@@ -40,7 +40,7 @@ std::size_t headless_scheduled_count();
 // one message per timer).
 void headless_advance_ms(std::int64_t ms);
 
-// How many times the program blocked in plat_wait_message.
+// How many times the program blocked in wait_message.
 int headless_wait_count();
 
 // ---------------------------------------------------------------------------
@@ -53,7 +53,7 @@ void headless_click(int client_x, int client_y, PlatWindow* window = nullptr);
 // Key down and up by virtual-key code, for the window that has the keyboard
 // focus; null means the focus is elsewhere and the program sees nothing.
 // Shift (16) and Ctrl (17) are tracked as the queue delivers them and shape
-// the characters plat_translate_message makes.
+// the characters translate_message makes.
 void headless_key_down(unsigned key_code, PlatWindow* target);
 void headless_key_up(unsigned key_code, PlatWindow* target);
 // Down and up of one key.
@@ -85,7 +85,7 @@ std::string headless_window_title(PlatWindow* window);
 std::string headless_window_class(PlatWindow* window);
 // The outer frame as created (x, y, width, height).
 void headless_window_frame(PlatWindow* window, int* x, int* y, int* width, int* height);
-int headless_paint_count(PlatWindow* window);  // repaints opened with plat_begin_paint
+int headless_paint_count(PlatWindow* window);  // repaints opened with begin_paint
 
 struct HeadlessMenuItem {
   unsigned flags = 0;  // PLAT_MENU_* as appended
@@ -98,7 +98,7 @@ struct HeadlessMenuItem {
 PlatMenu* headless_window_menu(PlatWindow* window);  // the attached menu bar
 std::vector<HeadlessMenuItem> headless_menu_items(PlatMenu* menu);
 bool headless_menu_checked(PlatMenu* menu, unsigned id);
-int headless_menu_bar_draws(PlatWindow* window);  // calls of plat_draw_menu_bar
+int headless_menu_bar_draws(PlatWindow* window);  // calls of draw_menu_bar
 
 // ---------------------------------------------------------------------------
 // Starting over

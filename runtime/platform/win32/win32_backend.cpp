@@ -1,11 +1,12 @@
 // The win32 backend's table: windows, the queue, timers and menus on USER,
-// canvases and text on GDI, each from its file in this folder.
+// canvases and text on GDI (win32_draw), each from its file in this folder.
 #include "runtime/platform/backend.h"
 #include "runtime/platform/win32/win32_internal.h"
 
 const PlatBackend win32_backend = {
     .name = "win32",
     .open = w32_open,
+    .close = w32_close,
     .fail = w32_fail,
     .register_class = w32_register_class,
     .create_window = w32_create_window,
@@ -15,6 +16,8 @@ const PlatBackend win32_backend = {
     .default_handler = w32_default_handler,
     .begin_paint = w32_begin_paint,
     .end_paint = w32_end_paint,
+    .get_canvas = w32_get_canvas,
+    .release_canvas = w32_release_canvas,
     .peek_message = w32_peek_message,
     .translate_message = w32_translate_message,
     .dispatch_message = w32_dispatch_message,
@@ -30,21 +33,5 @@ const PlatBackend win32_backend = {
     .set_menu = w32_set_menu,
     .draw_menu_bar = w32_draw_menu_bar,
     .check_menu_item = w32_check_menu_item,
-    .get_canvas = w32_get_canvas,
-    .release_canvas = w32_release_canvas,
-    .create_surface = w32_create_surface,
-    .blit = w32_blit,
-    .scroll = w32_scroll,
-    .fill_rect = w32_fill_rect,
-    .rectangle = w32_rectangle,
-    .ellipse = w32_ellipse,
-    .polygon = w32_polygon,
-    .line = w32_line,
-    .set_pixel = w32_set_pixel,
-    .fixed_font = w32_fixed_font,
-    .create_font = w32_create_font,
-    .delete_font = w32_delete_font,
-    .text_metrics = w32_text_metrics,
-    .text_extent = w32_text_extent,
-    .text_out = w32_text_out,
+    .draw = &win32_draw,
 };

@@ -295,3 +295,21 @@ void w32_set_pixel(PlatCanvas* canvas, std::int64_t x, std::int64_t y, PlatColor
     return;
   SetPixel(c->dc, static_cast<int>(x), static_cast<int>(y), color);
 }
+
+const PlatDraw win32_draw = {
+    .create_surface = w32_create_surface,
+    .blit = w32_blit,
+    .scroll = w32_scroll,
+    .fill_rect = w32_fill_rect,
+    .rectangle = w32_rectangle,
+    .ellipse = w32_ellipse,
+    .polygon = w32_polygon,
+    .line = w32_line,
+    .set_pixel = w32_set_pixel,
+    .fixed_font = w32_fixed_font,
+    .create_font = w32_create_font,
+    .delete_font = w32_delete_font,
+    .text_metrics = w32_text_metrics,
+    .text_extent = w32_text_extent,
+    .text_out = w32_text_out,
+};

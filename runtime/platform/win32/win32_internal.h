@@ -88,6 +88,7 @@ class W32Selection {
 // The backend's operations.
 
 const char* w32_open();
+void w32_close();
 void w32_fail(const char* message);
 
 void w32_register_class(const PlatClass* window_class);
@@ -120,20 +121,9 @@ void w32_check_menu_item(PlatMenu* menu, unsigned id, bool checked);
 
 PlatCanvas* w32_get_canvas(PlatWindow* window);
 void w32_release_canvas(PlatWindow* window, PlatCanvas* canvas);
-PlatCanvas* w32_create_surface(PlatCanvas* compatible, int width, int height);
-void w32_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height, const PlatCanvas* src,
-              int src_x, int src_y);
-void w32_scroll(PlatCanvas* canvas, int dy);
-void w32_fill_rect(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
-                   std::int64_t bottom, PlatColor color);
-void w32_rectangle(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
-                   std::int64_t bottom, const PlatPen& pen, const PlatBrush& brush);
-void w32_ellipse(PlatCanvas* canvas, std::int64_t left, std::int64_t top, std::int64_t right,
-                 std::int64_t bottom, const PlatPen& pen, const PlatBrush& brush);
-void w32_polygon(PlatCanvas* canvas, const PlatPoint* points, int count, const PlatPen& pen,
-                 const PlatBrush& brush);
-void w32_line(PlatCanvas* canvas, PlatPoint from, PlatPoint to, const PlatPen& pen);
-void w32_set_pixel(PlatCanvas* canvas, std::int64_t x, std::int64_t y, PlatColor color);
+// The drawing half of the table, on GDI (win32_canvas.cpp); its text entries
+// are these.
+extern const PlatDraw win32_draw;
 
 PlatFont* w32_fixed_font();
 PlatFont* w32_create_font(int char_height);

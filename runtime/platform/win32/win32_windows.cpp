@@ -132,6 +132,9 @@ const char* w32_open() {
   return nullptr;
 }
 
+// Nothing to end: the windows and the queue end with the process.
+void w32_close() {}
+
 // A program without a console has no standard error anyone sees, so the
 // message goes to a message box; it goes to standard error too when one is
 // there (a console, or the terminal Wine was started from).

@@ -4,7 +4,7 @@
 
 #include "runtime/platform/gtk/gtk_keys.h"
 #include "runtime/platform/gtk/gtk_menu_text.h"
-#include "runtime/platform/soft/keyboard.h"
+#include "runtime/platform/winsys/keyboard.h"
 
 TEST(GtkKeys, VirtualKeyCodes) {
   EXPECT_EQ(gb_vk_from_keyval(GDK_KEY_a), 65u);
@@ -55,13 +55,13 @@ TEST(GtkKeys, CharactersAsWindowsMakesThem) {
 }
 
 TEST(GtkKeys, CharactersFromVirtualKeysAlone) {
-  EXPECT_EQ(soft_char_from_key('A', false, false), unsigned('a'));
-  EXPECT_EQ(soft_char_from_key('A', true, false), unsigned('A'));
-  EXPECT_EQ(soft_char_from_key('Q', false, true), 17u);
-  EXPECT_EQ(soft_char_from_key('1', true, false), unsigned('!'));
-  EXPECT_EQ(soft_char_from_key('0', true, false), unsigned(')'));
-  EXPECT_EQ(soft_char_from_key(13, false, false), 13u);
-  EXPECT_EQ(soft_char_from_key(46, false, false), 0u);
+  EXPECT_EQ(winsys_char_from_key('A', false, false), unsigned('a'));
+  EXPECT_EQ(winsys_char_from_key('A', true, false), unsigned('A'));
+  EXPECT_EQ(winsys_char_from_key('Q', false, true), 17u);
+  EXPECT_EQ(winsys_char_from_key('1', true, false), unsigned('!'));
+  EXPECT_EQ(winsys_char_from_key('0', true, false), unsigned(')'));
+  EXPECT_EQ(winsys_char_from_key(13, false, false), 13u);
+  EXPECT_EQ(winsys_char_from_key(46, false, false), 0u);
 }
 
 TEST(GtkKeys, SystemKeysStayWithTheWindowSystem) {

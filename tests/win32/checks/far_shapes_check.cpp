@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform/soft/soft.h"
+#include "runtime/platform/render/render.h"
 #include "runtime/platform/win32/win32_geometry.h"
 #include "runtime/platform/win32/win32_internal.h"
 #include "tests/win32/checks/check_report.h"
@@ -52,7 +52,7 @@ Picture read_surface(PlatCanvas* surface) {
   return picture;
 }
 
-Picture soft_picture(const PlatCanvas* canvas) {
+Picture render_picture(const PlatCanvas* canvas) {
   return Picture{canvas->width, canvas->height, canvas->pixels};
 }
 
@@ -64,14 +64,15 @@ int count_of(const Picture& picture, std::uint32_t pixel) {
 }
 
 void check_shapes(CheckReport& report, PlatCanvas* surface) {
-  PlatCanvas* exact = soft_canvas_create(W, H);
+  PlatCanvas* exact = render_canvas_create(W, H);
   for (const FarShape& shape : far_shapes()) {
     w32_fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
     draw_far_shape(shape, win32_ops, surface);
-    soft_fill_rect(exact, 0, 0, W, H, FAR_BACKGROUND);
-    draw_far_shape(shape, ShapeOps{soft_rectangle, soft_ellipse, soft_polygon, soft_line}, exact);
+    render_fill_rect(exact, 0, 0, W, H, FAR_BACKGROUND);
+    draw_far_shape(shape, ShapeOps{render_rectangle, render_ellipse, render_polygon, render_line},
+                   exact);
     const Picture got = read_surface(surface);
-    const Picture want = soft_picture(exact);
+    const Picture want = render_picture(exact);
     const Comparison c = compare_near(got, want);
     std::string what = std::string(shape.name) + ": " + std::to_string(c.differing) + " of " +
                        std::to_string(W * H) + " pixels differ";
@@ -85,13 +86,13 @@ void check_shapes(CheckReport& report, PlatCanvas* surface) {
     } else {
       report.expect(c.far_off == 0, what);
     }
-    report.note("pen pixels " + std::to_string(count_of(got, soft_pixel_from_color(FAR_PEN))) +
-                " (exact " + std::to_string(count_of(want, soft_pixel_from_color(FAR_PEN))) +
+    report.note("pen pixels " + std::to_string(count_of(got, render_pixel_from_color(FAR_PEN))) +
+                " (exact " + std::to_string(count_of(want, render_pixel_from_color(FAR_PEN))) +
                 "), brush pixels " +
-                std::to_string(count_of(got, soft_pixel_from_color(FAR_BRUSH))) + " (exact " +
-                std::to_string(count_of(want, soft_pixel_from_color(FAR_BRUSH))) + ")");
+                std::to_string(count_of(got, render_pixel_from_color(FAR_BRUSH))) + " (exact " +
+                std::to_string(count_of(want, render_pixel_from_color(FAR_BRUSH))) + ")");
   }
-  soft_canvas_destroy(exact);
+  render_canvas_destroy(exact);
 }
 
 // A far shape and a twin within GDI's range on the same lines: slopes of
@@ -149,7 +150,7 @@ void check_twins(CheckReport& report, PlatCanvas* surface, PlatCanvas* reference
     int differing = 0;
     for (std::size_t i = 0; i < got.pixels.size(); ++i)
       differing += got.pixels[i] != want.pixels[i];
-    const int painted = W * H - count_of(want, soft_pixel_from_color(FAR_BACKGROUND));
+    const int painted = W * H - count_of(want, render_pixel_from_color(FAR_BACKGROUND));
     report.expect(differing == 0 && painted > 0,
                   std::string(t.name) + " two billion pixels out and its twin within range: " +
                       std::to_string(differing) + " of " + std::to_string(painted) +
@@ -182,9 +183,9 @@ void check_text(CheckReport& report, PlatCanvas* surface, PlatCanvas* reference)
   SelectObject(dc, previous);
   const Picture got = read_surface(surface);
   const Picture want = read_surface(reference);
-  report.expect(got.pixels == want.pixels && count_of(got, soft_pixel_from_color(FAR_PEN)) > 0,
+  report.expect(got.pixels == want.pixels && count_of(got, render_pixel_from_color(FAR_PEN)) > 0,
                 "text starting far to the left is drawn as GDI draws it (" +
-                    std::to_string(count_of(got, soft_pixel_from_color(FAR_PEN))) +
+                    std::to_string(count_of(got, render_pixel_from_color(FAR_PEN))) +
                     " glyph pixels)");
 
   // Positions no coordinate of GDI's could carry: nothing to see, no harm.
@@ -202,7 +203,7 @@ void check_text(CheckReport& report, PlatCanvas* surface, PlatCanvas* reference)
     w32_fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
     w32_text_out(surface, font, f.x, f.y, text.c_str(), count, FAR_PEN, true, FAR_BRUSH);
     const Picture after = read_surface(surface);
-    report.expect(count_of(after, soft_pixel_from_color(FAR_BACKGROUND)) == W * H,
+    report.expect(count_of(after, render_pixel_from_color(FAR_BACKGROUND)) == W * H,
                   std::string("text ") + f.where + " draws nothing");
   }
   w32_delete_font(font);

@@ -1,0 +1,112 @@
+// Text on our canvases through FreeType, faces chosen by Fontconfig: what
+// the face choice (text_faces.cpp), the glyph cache (text_glyphs.cpp) and the
+// seam's text operations (text.cpp) share.
+//
+// Two faces are used, each the first installed one of a preference list
+// built in here, so that every machine with these fonts draws the same
+// pixels whatever else it has installed:
+// - the application face: Liberation Sans, which has Arial's metrics (Arial
+//   is what Windows commonly puts in for an unknown face name asked for at
+//   normal weight), then DejaVu Sans, then whatever Fontconfig's sans gives;
+// - the fixed-pitch face: Liberation Mono, then DejaVu Sans Mono, then
+//   whatever Fontconfig's "monospace" gives.
+// Both are looked up once, on the first use of any font, always at normal
+// weight and upright.
+//
+// Every pixel size of a face has one FreeType size and one glyph cache
+// shared by all font objects of that size; a PlatFont is only a handle on
+// that shared entry, so creating and deleting fonts per command is cheap and
+// a full redraw renders no glyph twice.
+//
+// Glyphs are antialiased: FreeType's grayscale coverage is blended into the
+// canvas in the text colour.
+//
+// Bytes are Windows-1252 characters. Control characters (newline, tab, ...)
+// and bytes that code page leaves undefined are ordinary characters too:
+// each is drawn as whatever glyph the face maps it to, which for nearly every
+// face is its missing-glyph box, and advances by that glyph's width. Callers
+// that want lines split them before drawing.
+#pragma once
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/platform/render/render.h"
+
+namespace text {
+
+// CreateFontA's height 0 picks the system's default size; here that is a
+// fixed 16 pixel em height.
+constexpr int kDefaultPixels = 16;
+// The stock fixed-pitch font's em height.
+constexpr int kFixedPixels = 12;
+// Larger requests are clamped: glyph caches grow with the square of the size.
+constexpr int kMaxPixels = 256;
+// Coordinates beyond this cannot reach the canvas with any run of at most
+// INT_MAX glyphs, and anything inside it can be summed without overflow.
+constexpr std::int64_t kFarAway = std::int64_t{1} << 60;
+
+struct Glyph {
+  bool ready = false;
+  int left = 0;  // bitmap's left edge relative to the pen position
+  int top = 0;   // bitmap's top row above the baseline
+  int width = 0;
+  int rows = 0;
+  int advance = 0;                     // whole pixels, never negative
+  std::vector<std::uint8_t> coverage;  // width x rows, 0..255
+};
+
+// One face at one pixel size: its metrics and its glyphs, one per byte.
+struct SizeEntry {
+  FT_Face key = nullptr;   // the face this entry was asked for
+  FT_Face face = nullptr;  // null: no font could be found, nothing is drawn
+  FT_Size size = nullptr;
+  int pixels = 0;
+  PlatTextMetrics metrics;
+  // Bounds on every glyph of the face at this size, for early clipping.
+  int reach_above = 0;  // rows above the baseline
+  int reach_below = 0;  // rows below the baseline
+  int min_left = 0;     // smallest bitmap left edge relative to the pen
+  std::array<Glyph, 256> glyphs;
+};
+
+struct TextState {
+  bool started = false;
+  FT_Library library = nullptr;
+  FT_Face sans = nullptr;  // the application face
+  FT_Face mono = nullptr;  // the fixed-pitch face
+  std::string sans_file;   // where each face was found
+  std::string mono_file;
+  std::vector<std::unique_ptr<SizeEntry>> sizes;
+};
+
+TextState& state();
+
+// Opens both faces on first use (text_faces.cpp).
+void start_text();
+
+// The glyph cache (text_glyphs.cpp).
+// The entry of one face at one pixel size, made on first use.
+SizeEntry* find_size(FT_Face face, int pixels);
+const Glyph& glyph_of(SizeEntry& e, unsigned char byte);
+// The pixel size a character height asks for.
+int clamp_pixels(int char_height);
+// Advance width of the first count bytes, stopping once it reaches limit.
+std::int64_t run_width(SizeEntry& e, const char* text, int count, std::int64_t limit);
+// Draws one glyph bitmap with its top-left pixel at (left, top), clipped.
+// Answers whether any pixel was written.
+bool draw_glyph(PlatCanvas* canvas, const Glyph& g, std::int64_t left, std::int64_t top,
+                std::uint32_t ink);
+
+}  // namespace text
+
+struct PlatFont {
+  text::SizeEntry* entry = nullptr;
+  bool stock = false;  // the fixed-pitch font: never deleted
+};

@@ -1,8 +1,0 @@
-// The characters a key makes on a US keyboard, as Windows' translation makes
-// them, for backends that keep their own keyboard state.
-#pragma once
-
-// The character of a key by its virtual-key code, with Shift and Ctrl as
-// given; 0 when the key makes none. Ctrl+letter gives the control characters
-// 1..26.
-unsigned soft_char_from_key(unsigned key_code, bool shift, bool ctrl);
