@@ -170,7 +170,7 @@ class Designer : public testing::Test {
   }
 
   std::string script_path() const { return dir.path() + "/VELKO.SCR"; }
-  std::string script() const { return read_text(script_path()); }
+  std::string script() const { return read_file(script_path()); }
 
   // Waits for the script file to hold something (it is written when
   // recording stops).
@@ -330,7 +330,7 @@ TEST_F(Designer, PlayingAHandMadeScriptBuildsTheScene) {
       "VELKO_MOUSE(-240, 232);\nVELKO_MOUSE(-240, 232);\nVELKO_MOUSE(0, 150);\n"
       "VELKO_MOUSE(-240, 107);\nVELKO_MOUSE(-240, 107);\nVELKO_PERIODIC(3);\n"
       "VELKO_MOUSE(-240, 132);\n";
-  write_text(script_path(), linux_lines);
+  write_file(script_path(), linux_lines);
   ASSERT_NO_FATAL_FAILURE(start());
   keys({"ctrl+p"});
   expect_color(5, 151, BLUE);  // the bar, from (0, 150) to (10, 153)
@@ -341,7 +341,7 @@ TEST_F(Designer, PlayingAHandMadeScriptBuildsTheScene) {
 }
 
 TEST_F(Designer, PlayOneTakesOneEventAtATime) {
-  write_text(script_path(), "VELKO_MOUSE(-240, 232);\nVELKO_MOUSE(-240, 232);\n");
+  write_file(script_path(), "VELKO_MOUSE(-240, 232);\nVELKO_MOUSE(-240, 232);\n");
   ASSERT_NO_FATAL_FAILURE(start());
   keys({"ctrl+o"});
   expect_color(0, 110, TURQUOISE);  // the second scoop

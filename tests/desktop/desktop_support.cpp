@@ -14,9 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace {
@@ -201,34 +198,10 @@ bool Child::running() {
 }
 
 std::string Child::stderr_text() const {
-  return read_text(directory_ + "/stderr.txt");
+  return read_file(directory_ + "/stderr.txt");
 }
 
 // ---------------------------------------------------------------------------
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "velko-desktop-XXXXXX").string();
-  if (mkdtemp(pattern.data()))
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  if (!path_.empty())
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string read_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void write_text(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
 
 std::int64_t now_ms() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -339,7 +312,7 @@ std::string save_png(const Image& image, const std::string& path) {
       "P6\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n255\n";
   ppm.append(image.rgb.begin(), image.rgb.end());
   const std::string ppm_path = path + ".ppm";
-  write_text(ppm_path, ppm);
+  write_file(ppm_path, ppm);
   run_command({"convert", ppm_path, path});
   std::remove(ppm_path.c_str());
   return path;

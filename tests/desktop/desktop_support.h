@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+
 // Starts Xvfb on a free display number and points DISPLAY at it; stops it
 // when the object goes. An empty display() means it could not be started,
 // and error() says why.
@@ -65,22 +67,6 @@ class Child {
   int status_ = -1;
   std::string directory_;
 };
-
-// A fresh empty directory, removed with everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-std::string read_text(const std::string& path);
-void write_text(const std::string& path, const std::string& text);
 
 // Milliseconds on a monotonic clock.
 std::int64_t now_ms();

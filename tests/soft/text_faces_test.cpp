@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/platform/soft/soft.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -94,8 +95,9 @@ std::string compare(const char* what, const SoftFace& face, const char* family, 
 // engine a configuration that sees only the case's families. Answers what
 // went wrong, or an empty string.
 std::string choose_faces(const FaceCase& c) {
-  std::string dir = testing::TempDir() + "velko-faces-XXXXXX";
-  if (!mkdtemp(dir.data()))
+  const TempDir temp("velko-faces-");
+  const std::string& dir = temp.path();
+  if (dir.empty())
     return "cannot make a temporary directory";
   std::string problems;
   for (const std::string& family : c.installed) {
