@@ -14,7 +14,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <thread>
+
+#include "designer/panel_layout.h"
 
 namespace {
 
@@ -203,6 +206,16 @@ std::string Child::stderr_text() const {
 
 // ---------------------------------------------------------------------------
 
+TimingMarks read_marks(const std::string& path) {
+  TimingMarks marks;
+  std::ifstream in(path);
+  std::string name;
+  double value = 0;
+  while (in >> name >> value)
+    marks.emplace(name, value);
+  return marks;
+}
+
 std::int64_t now_ms() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -229,15 +242,17 @@ unsigned long find_window(const std::string& title, int timeout_ms) {
 
 bool find_panel_corner(const Image& image, int* corner_x, int* corner_y) {
   constexpr std::uint32_t black = 0;
+  constexpr int width = PANEL_RIGHT - PANEL_LEFT + 1;
+  constexpr int height = PANEL_TOP - PANEL_BOTTOM + 1;
   const auto is_black = [&](int x, int y) { return image.at(x, y) == black; };
   for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x + 111 <= image.width; ++x) {
-      if (!is_black(x, y) || is_black(x - 1, y) || is_black(x + 111, y))
+    for (int x = 0; x + width <= image.width; ++x) {
+      if (!is_black(x, y) || is_black(x - 1, y) || is_black(x + width, y))
         continue;
       bool outline = true;
-      for (int i = 0; outline && i < 111; ++i)
+      for (int i = 0; outline && i < width; ++i)
         outline = is_black(x + i, y);
-      for (int i = 0; outline && i < 176; ++i)
+      for (int i = 0; outline && i < height; ++i)
         outline = is_black(x, y + i);
       if (outline) {
         *corner_x = x;
