@@ -8,11 +8,7 @@
 #include <string>
 
 #include "runtime/platform/soft/soft.h"
-
-struct CanvasDeleter {
-  void operator()(PlatCanvas* canvas) const { soft_canvas_destroy(canvas); }
-};
-using CanvasPtr = std::unique_ptr<PlatCanvas, CanvasDeleter>;
+#include "tests/support/canvas_ptr.h"
 
 struct FontDeleter {
   void operator()(PlatFont* font) const { plat_delete_font(font); }

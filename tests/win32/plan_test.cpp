@@ -7,27 +7,22 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <memory>
 #include <random>
 #include <string>
 
 #include "runtime/platform/soft/soft.h"
 #include "runtime/platform/win32/win32_geometry.h"
+#include "tests/support/canvas_ptr.h"
 #include "tests/win32/far_shapes.h"
 #include "tests/win32/pixel_compare.h"
 
 namespace {
 
-struct CanvasDeleter {
-  void operator()(PlatCanvas* canvas) const { soft_canvas_destroy(canvas); }
-};
-using Canvas = std::unique_ptr<PlatCanvas, CanvasDeleter>;
-
 constexpr int W = FAR_CANVAS_WIDTH;
 constexpr int H = FAR_CANVAS_HEIGHT;
 
-Canvas blank_canvas() {
-  Canvas canvas(soft_canvas_create(W, H));
+CanvasPtr blank_canvas() {
+  CanvasPtr canvas(soft_canvas_create(W, H));
   soft_fill_rect(canvas.get(), 0, 0, W, H, FAR_BACKGROUND);
   return canvas;
 }
@@ -131,9 +126,9 @@ TEST(Win32Plans, FarShapesAgreeWithTheExactDrawingNearTheirBoundaries) {
   for (const FarShape& shape : far_shapes()) {
     SCOPED_TRACE(shape.name);
     ASSERT_FALSE(fits(shape)) << "the case would not need a plan";
-    Canvas exact = blank_canvas();
+    CanvasPtr exact = blank_canvas();
     draw_far_shape(shape, soft_ops, exact.get());
-    Canvas planned = blank_canvas();
+    CanvasPtr planned = blank_canvas();
     const W32Plan plan = plan_of(shape);
     if (shape.kind == FarShape::RECTANGLE && w32_narrow_pen(far_pen(shape))) {
       // Narrow pens are never planned: the box is clamped instead.
@@ -177,10 +172,10 @@ TEST(Win32Plans, ClampedBoxesPaintExactlyTheWholeBox) {
     PlatBrush brush;
     brush.color = FAR_BRUSH;
     brush.hollow = !k.filled;
-    Canvas whole = blank_canvas();
+    CanvasPtr whole = blank_canvas();
     soft_rectangle(whole.get(), k.left, k.top, k.right, k.bottom, pen, brush);
     const W32Box box = w32_clamp_box(k.left, k.top, k.right, k.bottom, W, H);
-    Canvas clamped = blank_canvas();
+    CanvasPtr clamped = blank_canvas();
     soft_rectangle(clamped.get(), box.left, box.top, box.right, box.bottom, pen, brush);
     EXPECT_EQ(clamped->pixels, whole->pixels) << k.left << " " << k.top << " pen " << k.pen_width;
   }
