@@ -28,15 +28,16 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "designer/panel_layout.h"
 #include "runtime/draw/palette.h"
 #include "tests/desktop/desktop_support.h"
+#include "tests/support/client_origin.h"
 
 namespace {
 
-// Runtime point (0, -100) is in the cone; the client area is 595 x 496.
-constexpr int CONE_X = 297;
-constexpr int CONE_Y = 248 + 100;
-constexpr int CLIENT_HEIGHT = 496;
+// Runtime point (0, -100) is in the cone.
+constexpr int CONE_X = CLIENT_ORIGIN_X;
+constexpr int CONE_Y = CLIENT_ORIGIN_Y + 100;
 
 std::int64_t monotonic_us() {
   timespec now{};
@@ -51,23 +52,10 @@ std::string brown_hex() {
   return text;
 }
 
-// The lines of a timing file: name and value.
-std::vector<std::pair<std::string, double>> read_timing(const std::string& path) {
-  std::vector<std::pair<std::string, double>> lines;
-  std::ifstream in(path);
-  std::string name;
-  double value = 0;
-  while (in >> name >> value)
-    lines.emplace_back(name, value);
-  return lines;
-}
-
-double first_of(const std::vector<std::pair<std::string, double>>& lines, const std::string& name) {
-  for (const auto& [n, v] : lines) {
-    if (n == name)
-      return v;
-  }
-  return -1;
+// The first value of the name in a timing file, or -1.
+double first_of(const TimingMarks& marks, const std::string& name) {
+  const auto first = marks.lower_bound(name);
+  return first != marks.end() && first->first == name ? first->second : -1;
 }
 
 double percentile(std::vector<double> v, double p) {
@@ -116,7 +104,7 @@ std::vector<std::string> timing_env(const std::string& file, std::int64_t t0) {
 struct StartUp {
   double inside_ms = -1;
   double outside_ms = -1;
-  std::vector<std::pair<std::string, double>> marks;
+  TimingMarks marks;
 };
 
 StartUp start_once(const std::string& program, Display* display, int top) {
@@ -134,7 +122,7 @@ StartUp start_once(const std::string& program, Display* display, int top) {
     usleep(1000);
   }
   for (int i = 0; i < 500 && result.inside_ms < 0; ++i) {
-    result.marks = read_timing(file);
+    result.marks = read_marks(file);
     result.inside_ms = first_of(result.marks, "scene");
     if (result.inside_ms < 0)
       sleep_ms(10);
@@ -223,14 +211,14 @@ void measure_latency(const std::string& program, int top, int clicks) {
   sleep_ms(500);
   // Add Scoop and Remove Scoop in turn: every click changes the picture.
   for (int i = 0; i < clicks; ++i) {
-    const int y = top + 248 - (i % 2 == 0 ? 232 : 207);
-    run_command({"xdotool", "mousemove", "--window", std::to_string(window), "57",
-                 std::to_string(y), "click", "1"});
+    const int y = top + CLIENT_ORIGIN_Y - button_y(i % 2 == 0 ? ADD_SCOOP : REMOVE_SCOOP);
+    run_command({"xdotool", "mousemove", "--window", std::to_string(window),
+                 std::to_string(CLIENT_ORIGIN_X + BUTTON_X), std::to_string(y), "click", "1"});
     sleep_ms(30);
   }
   sleep_ms(300);
   std::vector<double> latencies;
-  for (const auto& [name, value] : read_timing(file)) {
+  for (const auto& [name, value] : read_marks(file)) {
     if (name == "click")
       latencies.push_back(value / 1000.0);
   }

@@ -25,12 +25,6 @@
 
 namespace {
 
-constexpr int kButtonX = -240;
-int button_y(int index) {
-  return 232 - 25 * index;
-}
-enum : int { ADD_SCOOP = 0, ADD_TOPPING = 2, CHANGE_TOPPING = 4 };
-
 struct Script {
   std::string text;
   int events = 0;
@@ -38,7 +32,7 @@ struct Script {
     text += "VELKO_MOUSE(" + std::to_string(x) + ", " + std::to_string(y) + ");\n";
     ++events;
   }
-  void press(int button) { click(kButtonX, button_y(button)); }
+  void press(int button) { click(BUTTON_X, button_y(button)); }
   void ticks(int n) {
     text += "VELKO_PERIODIC(" + std::to_string(n) + ");\n";
     events += n;

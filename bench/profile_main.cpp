@@ -21,14 +21,15 @@ void redraw() {
   bench_redraw(scene);
 }
 void label() {
-  VELKO_print_at(FOREST_GREEN, -285, 227, 12, "%s", "Add Scoop");
+  VELKO_print_at(PANEL_LABELS[ADD_SCOOP].color, LABEL_X, LABEL_TOP_Y, LABEL_PTSIZE, "%s",
+                 PANEL_LABELS[ADD_SCOOP].text);
 }
 void status() {
   draw_status(MODE_ADD_TOPPING);
 }
 void log_line() {
-  VELKO_log("BLACK rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", -295, 245,
-            -185, 220, 1);
+  VELKO_log("BLACK rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", PANEL_LEFT,
+            PANEL_TOP, PANEL_RIGHT, PANEL_TOP - BUTTON_HEIGHT, 1);
 }
 void copy() {
   copy_surface();

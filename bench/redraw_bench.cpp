@@ -48,10 +48,10 @@ struct CairoScene {
 };
 
 double px(int x) {
-  return BENCH_ORIGIN_X + x;
+  return CLIENT_ORIGIN_X + x;
 }
 double py(int y) {
-  return BENCH_ORIGIN_Y - y;
+  return CLIENT_ORIGIN_Y - y;
 }
 
 void set_color(cairo_t* cr, int color) {
@@ -100,14 +100,14 @@ void text(cairo_t* cr, int color, int x, int y, int size, const char* s) {
 
 void cairo_redraw(cairo_t* cr, const DesignerState& s) {
   fill_box(cr, WHITE, -300, 250, 300, -250);
-  static const char* const labels[7] = {"Add Scoop",      "Remove Scoop",   "Add Topping",
-                                        "Remove Topping", "Change Topping", "Change Color",
-                                        "Select Topping"};
-  static const int label_colors[7] = {FOREST_GREEN, RED, FOREST_GREEN, RED, BLUE, BLUE, ORANGE};
-  for (int i = 0; i < 7; ++i)
-    frame_box(cr, BLACK, -295, 245 - 25 * i, -185, 245 - 25 * (i + 1));
-  for (int i = 0; i < 7; ++i)
-    text(cr, label_colors[i], -285, 227 - 25 * i, 12, labels[i]);
+  for (int i = 0; i < BUTTON_COUNT; ++i) {
+    frame_box(cr, BLACK, PANEL_LEFT, PANEL_TOP - BUTTON_HEIGHT * i, PANEL_RIGHT,
+              PANEL_TOP - BUTTON_HEIGHT * (i + 1));
+  }
+  for (int i = 0; i < BUTTON_COUNT; ++i) {
+    text(cr, PANEL_LABELS[i].color, LABEL_X, LABEL_TOP_Y - BUTTON_HEIGHT * i, LABEL_PTSIZE,
+         PANEL_LABELS[i].text);
+  }
   text(cr, RED, -130, -215, 11,
        "Topping selected. Click cone to move it, or a button to alter it.");
   if (s.scoop_count >= 3)

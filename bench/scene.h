@@ -4,6 +4,8 @@
 #pragma once
 
 #include "designer/designer.h"
+#include "designer/panel_layout.h"
+#include "tests/support/client_origin.h"
 
 // Starts the runtime once, as the designer does: log window hidden, logging
 // off, surface wiped.
@@ -13,7 +15,3 @@ DesignerState bench_scene();
 
 // The designer's redraw, its own routines in the order of its main loop.
 void bench_redraw(const DesignerState& s);
-
-// Where the headless graphics window puts runtime point (0, 0).
-inline constexpr int BENCH_ORIGIN_X = 297;
-inline constexpr int BENCH_ORIGIN_Y = 248;

@@ -12,7 +12,8 @@ namespace {
 void BM_PanelLabel(benchmark::State& state) {
   bench_start_runtime();
   for (auto _ : state) {
-    VELKO_print_at(FOREST_GREEN, -285, 227, 12, "%s", "Add Scoop");
+    VELKO_print_at(PANEL_LABELS[ADD_SCOOP].color, LABEL_X, LABEL_TOP_Y, LABEL_PTSIZE, "%s",
+                   PANEL_LABELS[ADD_SCOOP].text);
     benchmark::ClobberMemory();
   }
 }
@@ -31,8 +32,8 @@ void BM_LogLine(benchmark::State& state) {
   bench_start_runtime();
   VELKO_show_log(1);
   for (auto _ : state) {
-    VELKO_log("BLACK rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n", -295,
-              245, -185, 220, 1);
+    VELKO_log("BLACK rectangle with bounding box (%d,%d) to (%d,%d) with line width %d\n",
+              PANEL_LEFT, PANEL_TOP, PANEL_RIGHT, PANEL_TOP - BUTTON_HEIGHT, 1);
     benchmark::ClobberMemory();
   }
   VELKO_show_log(0);

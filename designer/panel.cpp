@@ -1,51 +1,13 @@
 // The control panel: seven drawn buttons at the left edge of the graphics
 // window, their hit test and their actions on the designer's state.
-#include <array>
-
 #include "designer/designer.h"
+#include "designer/panel_layout.h"
 #include "runtime/velko.h"
 
 namespace {
 
-// The column, in runtime coordinates: button i spans y from
-// PANEL_TOP - BUTTON_HEIGHT * i down to PANEL_TOP - BUTTON_HEIGHT * (i + 1).
-constexpr int PANEL_LEFT = -295;
-constexpr int PANEL_RIGHT = -185;
-constexpr int PANEL_TOP = 245;
-constexpr int PANEL_BOTTOM = 70;
-constexpr int BUTTON_HEIGHT = 25;
-constexpr int LABEL_X = -285;
-constexpr int LABEL_TOP_Y = 227;
-constexpr int LABEL_PTSIZE = 12;
-
 constexpr int MAX_SCOOPS = 3;
 constexpr int SHAPE_COUNT = 3;
-
-enum Button : int {
-  ADD_SCOOP = 0,
-  REMOVE_SCOOP = 1,
-  ADD_TOPPING = 2,
-  REMOVE_TOPPING = 3,
-  CHANGE_TOPPING = 4,
-  CHANGE_COLOR = 5,
-  SELECT_TOPPING = 6,
-  BUTTON_COUNT = 7,
-};
-
-struct Label {
-  const char* text;
-  int color;
-};
-
-constexpr std::array<Label, BUTTON_COUNT> labels = {{
-    {"Add Scoop", FOREST_GREEN},
-    {"Remove Scoop", RED},
-    {"Add Topping", FOREST_GREEN},
-    {"Remove Topping", RED},
-    {"Change Topping", BLUE},
-    {"Change Color", BLUE},
-    {"Select Topping", ORANGE},
-}};
 
 // The slot that "Change Topping" and "Change Color" act on; -1 when
 // `selected` somehow lies outside the arrays.
@@ -63,8 +25,8 @@ void draw_panel() {
   }
   for (int i = 0; i < BUTTON_COUNT; ++i) {
     // The labels hold no percent sign, so "%s" draws exactly the label.
-    VELKO_print_at(labels[i].color, LABEL_X, LABEL_TOP_Y - BUTTON_HEIGHT * i, LABEL_PTSIZE, "%s",
-                   labels[i].text);
+    VELKO_print_at(PANEL_LABELS[i].color, LABEL_X, LABEL_TOP_Y - BUTTON_HEIGHT * i, LABEL_PTSIZE,
+                   "%s", PANEL_LABELS[i].text);
   }
 }
 

@@ -8,35 +8,18 @@
 #include <cstdio>
 
 #include "designer/designer.h"
+#include "designer/panel_layout.h"
 #include "runtime/platform/headless/headless.h"
 #include "runtime/platform/platform.h"
 #include "runtime/platform/render/png_writer.h"
+#include "tests/support/client_origin.h"
 
 namespace {
-
-// The graphics window's client area is 595 x 496 on this backend, so runtime
-// point (0, 0) is client pixel (297, 248).
-constexpr int ORIGIN_X = 297;
-constexpr int ORIGIN_Y = 248;
-
-// The label row of each button, in runtime coordinates, inside its box.
-constexpr int BUTTON_X = -240;
-int button_y(int index) {
-  return 232 - 25 * index;
-}
-
-enum : int {
-  ADD_SCOOP = 0,
-  ADD_TOPPING = 2,
-  CHANGE_TOPPING = 4,
-  CHANGE_COLOR = 5,
-  SELECT_TOPPING = 6,
-};
 
 std::int64_t next_time = 150;  // between the first ticks, 100 ms apart
 
 void click_at(int x, int y) {
-  headless_at(next_time, [x, y] { headless_click(ORIGIN_X + x, ORIGIN_Y - y); });
+  headless_at(next_time, [x, y] { headless_click(CLIENT_ORIGIN_X + x, CLIENT_ORIGIN_Y - y); });
   next_time += 100;
 }
 

@@ -3,7 +3,7 @@
 // Both sides read this one header, and picture_file.h for what GDI drew.
 //
 // Commands are in runtime coordinates on a 601 x 540 surface whose origin is
-// surface pixel (297, 248), the headless backend's. Each command is drawn
+// the client area's, surface pixel (297, 248). Each command is drawn
 // alone on a surface filled with the background colour.
 #pragma once
 
@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/client_origin.h"
+
 namespace corpus {
 
 constexpr int kWidth = 601;
 constexpr int kHeight = 540;
-constexpr int kOriginX = 297;
-constexpr int kOriginY = 248;
+constexpr int kOriginX = CLIENT_ORIGIN_X;
+constexpr int kOriginY = CLIENT_ORIGIN_Y;
 
 // Kinds as the drawing command carries them.
 constexpr std::uint32_t TRIANGLE = 0, RECTANGLE = 1, OVAL = 2, LINE = 3, PIXEL = 4, TEXT = 5;

@@ -31,6 +31,7 @@
 #include "runtime/window/window.h"
 #include "tests/crosscheck/corpus.h"
 #include "tests/crosscheck/picture_file.h"
+#include "tests/support/draw_command_of.h"
 
 namespace {
 
@@ -41,17 +42,8 @@ static_assert(corpus::kWidth == SURFACE_WIDTH && corpus::kHeight == SURFACE_HEIG
 
 corpus::Picture draw_soft(const corpus::Command& c) {
   plat->draw->fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT,
-                        render_color_from_pixel(corpus::kBackground));
-  DrawCommand d;
-  d.kind = c.kind;
-  d.color = c.ink.index;
-  d.width = c.width;
-  d.x1 = c.x1;
-  d.y1 = c.y1;
-  d.x2 = c.x2;
-  d.y2 = c.y2;
-  d.x3 = c.x3;
-  d.y3 = c.y3;
+                 render_color_from_pixel(corpus::kBackground));
+  DrawCommand d = command_of(c.kind, c.ink.index, c.width, c.x1, c.y1, c.x2, c.y2, c.x3, c.y3);
   std::int32_t block = 0;
   if (c.kind == corpus::TEXT) {
     block = text_block_alloc(c.text.c_str(), static_cast<int>(c.text.size()));

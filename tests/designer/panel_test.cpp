@@ -4,20 +4,12 @@
 #include <climits>
 
 #include "designer/designer.h"
+#include "designer/panel_layout.h"
 #include "runtime/velko.h"
 
 namespace {
 
-// A row inside each button, top to bottom.
-constexpr int ADD_SCOOP_Y = 232;
-constexpr int REMOVE_SCOOP_Y = 207;
-constexpr int ADD_TOPPING_Y = 182;
-constexpr int REMOVE_TOPPING_Y = 157;
-constexpr int CHANGE_TOPPING_Y = 132;
-constexpr int CHANGE_COLOR_Y = 107;
-constexpr int SELECT_TOPPING_Y = 82;
-
-void press(DesignerState& s, int y, int x = -240) {
+void press(DesignerState& s, int y, int x = BUTTON_X) {
   press_button(x, y, s.scoop_count, s.topping_color, s.topping_shape, s.topping_count, s.mode,
                s.selected);
 }
@@ -143,17 +135,17 @@ TEST(PanelHitTest, EveryRowSelectsOneButtonAndSharedEdgesTheLowerOne) {
 
 TEST(PanelButtons, ScoopsStayBetweenOneAndThree) {
   DesignerState s;
-  press(s, REMOVE_SCOOP_Y);
+  press(s, button_y(REMOVE_SCOOP));
   EXPECT_EQ(s.scoop_count, 1);
-  press(s, ADD_SCOOP_Y);
-  press(s, ADD_SCOOP_Y);
+  press(s, button_y(ADD_SCOOP));
+  press(s, button_y(ADD_SCOOP));
   EXPECT_EQ(s.scoop_count, 3);
-  press(s, ADD_SCOOP_Y);
+  press(s, button_y(ADD_SCOOP));
   EXPECT_EQ(s.scoop_count, 3);
-  press(s, REMOVE_SCOOP_Y);
+  press(s, button_y(REMOVE_SCOOP));
   EXPECT_EQ(s.scoop_count, 2);
-  press(s, REMOVE_SCOOP_Y);
-  press(s, REMOVE_SCOOP_Y);
+  press(s, button_y(REMOVE_SCOOP));
+  press(s, button_y(REMOVE_SCOOP));
   EXPECT_EQ(s.scoop_count, 1);
 }
 
@@ -161,7 +153,7 @@ TEST(PanelButtons, RemoveScoopLeavesTheToppingsAlone) {
   DesignerState s = with_toppings(3);
   s.scoop_count = 3;
   const DesignerState before = s;
-  press(s, REMOVE_SCOOP_Y);
+  press(s, button_y(REMOVE_SCOOP));
   EXPECT_EQ(s.scoop_count, 2);
   EXPECT_EQ(s.topping_count, 3);
   EXPECT_EQ(s.selected, before.selected);
@@ -171,13 +163,13 @@ TEST(PanelButtons, RemoveScoopLeavesTheToppingsAlone) {
 
 TEST(PanelButtons, RemoveToppingTakesTheNewestAndKeepsSelectionAndMode) {
   DesignerState empty;
-  press(empty, REMOVE_TOPPING_Y);
+  press(empty, button_y(REMOVE_TOPPING));
   EXPECT_EQ(empty.topping_count, 0);
 
   DesignerState s = with_toppings(3);
   s.selected = 0;  // an older one is selected
   s.mode = MODE_GRAB;
-  press(s, REMOVE_TOPPING_Y);
+  press(s, button_y(REMOVE_TOPPING));
   EXPECT_EQ(s.topping_count, 2);
   EXPECT_EQ(s.selected, 0);
   EXPECT_EQ(s.mode, MODE_GRAB);
@@ -185,12 +177,12 @@ TEST(PanelButtons, RemoveToppingTakesTheNewestAndKeepsSelectionAndMode) {
   // Removing the selected (newest) topping leaves `selected` on a slot that
   // is no longer in use, and the mode as it was.
   DesignerState t = with_toppings(2);
-  press(t, REMOVE_TOPPING_Y);
+  press(t, button_y(REMOVE_TOPPING));
   EXPECT_EQ(t.topping_count, 1);
   EXPECT_EQ(t.selected, 1);
   EXPECT_EQ(t.mode, MODE_SELECTED);
   // The buttons still act on that unused slot only.
-  press(t, CHANGE_COLOR_Y);
+  press(t, button_y(CHANGE_COLOR));
   EXPECT_EQ(t.topping_color[1], GREEN);
   EXPECT_EQ(t.topping_color[0], RED);
 }
@@ -199,11 +191,11 @@ TEST(PanelButtons, ChangeToppingCyclesDiscBarTriangleOnTheSelectedSlot) {
   DesignerState s = with_toppings(3);
   s.selected = 1;
   const DesignerState before = s;
-  press(s, CHANGE_TOPPING_Y);
+  press(s, button_y(CHANGE_TOPPING));
   EXPECT_EQ(s.topping_shape[1], TOPPING_BAR);
-  press(s, CHANGE_TOPPING_Y);
+  press(s, button_y(CHANGE_TOPPING));
   EXPECT_EQ(s.topping_shape[1], TOPPING_TRIANGLE);
-  press(s, CHANGE_TOPPING_Y);
+  press(s, button_y(CHANGE_TOPPING));
   EXPECT_EQ(s.topping_shape[1], TOPPING_DISC);
   EXPECT_EQ(s.topping_shape[0], TOPPING_DISC);
   EXPECT_EQ(s.topping_shape[2], TOPPING_DISC);
@@ -215,16 +207,16 @@ TEST(PanelButtons, ChangeToppingCyclesDiscBarTriangleOnTheSelectedSlot) {
 TEST(PanelButtons, ChangeColorVisitsAllColoursAndWraps) {
   DesignerState s = with_toppings(2);
   s.selected = 0;
-  press(s, CHANGE_COLOR_Y);
+  press(s, button_y(CHANGE_COLOR));
   EXPECT_EQ(s.topping_color[0], GREEN);  // a new topping's first change
   for (int step = 0; step < PALETTE_SIZE - 1; ++step) {
-    press(s, CHANGE_COLOR_Y);
+    press(s, button_y(CHANGE_COLOR));
     ASSERT_GE(s.topping_color[0], 0);
     ASSERT_LT(s.topping_color[0], PALETTE_SIZE);
   }
   EXPECT_EQ(s.topping_color[0], RED);  // 24 steps from red lead back to red
   s.topping_color[0] = GRAY_20;
-  press(s, CHANGE_COLOR_Y);
+  press(s, button_y(CHANGE_COLOR));
   EXPECT_EQ(s.topping_color[0], BLACK);
   EXPECT_EQ(s.topping_color[1], RED);
   EXPECT_EQ(s.topping_shape[0], TOPPING_DISC);
@@ -235,10 +227,10 @@ TEST(PanelButtons, ModeButtonsWorkFromEveryModeWhateverTheCount) {
     for (int mode : {MODE_ADD_TOPPING, MODE_GRAB, MODE_SELECTED}) {
       DesignerState s = with_toppings(toppings);
       s.mode = mode;
-      press(s, SELECT_TOPPING_Y);
+      press(s, button_y(SELECT_TOPPING));
       EXPECT_EQ(s.mode, MODE_GRAB);
       s.mode = mode;
-      press(s, ADD_TOPPING_Y);
+      press(s, button_y(ADD_TOPPING));
       EXPECT_EQ(s.mode, MODE_ADD_TOPPING);
       EXPECT_EQ(s.topping_count, toppings);
     }

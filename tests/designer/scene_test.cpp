@@ -7,27 +7,18 @@
 #include <vector>
 
 #include "designer/designer.h"
+#include "designer/panel_layout.h"
 #include "runtime/draw/palette.h"
 #include "runtime/platform/headless/headless.h"
 #include "runtime/platform/platform.h"
 #include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
+#include "tests/support/client_origin.h"
 #include "tests/support/ink.h"
 #include "tests/support/test_support.h"
 
 namespace {
-
-// Runtime point (0, 0) is client pixel (297, 248) of the 595 x 496 client area.
-constexpr int ORIGIN_X = 297;
-constexpr int ORIGIN_Y = 248;
-
-constexpr int BUTTON_X = -240;
-constexpr int ADD_SCOOP_Y = 232;
-constexpr int REMOVE_SCOOP_Y = 207;
-constexpr int CHANGE_TOPPING_Y = 132;
-constexpr int CHANGE_COLOR_Y = 107;
-constexpr int SELECT_TOPPING_Y = 82;
 
 // The status line's area: it starts at x = -130 and stands on y = -215.
 constexpr int STATUS_LEFT = -130;
@@ -35,7 +26,7 @@ constexpr int STATUS_BASE = -215;
 
 // Clicks are scheduled between the 100 ms ticks.
 void click_at(std::int64_t time_ms, int x, int y) {
-  headless_at(time_ms, [x, y] { headless_click(ORIGIN_X + x, ORIGIN_Y - y); });
+  headless_at(time_ms, [x, y] { headless_click(CLIENT_ORIGIN_X + x, CLIENT_ORIGIN_Y - y); });
 }
 
 // Runs the designer until the schedule is used up and the window closes.
@@ -150,9 +141,9 @@ TEST_F(DesignerScene, PanelBoxesAndLabels) {
 }
 
 TEST_F(DesignerScene, ThreeScoopsStackPeachOverTurquoiseOverIceBlue) {
-  click_at(150, BUTTON_X, ADD_SCOOP_Y);
-  click_at(250, BUTTON_X, ADD_SCOOP_Y);
-  click_at(350, BUTTON_X, ADD_SCOOP_Y);  // a fourth one is not possible
+  click_at(150, BUTTON_X, button_y(ADD_SCOOP));
+  click_at(250, BUTTON_X, button_y(ADD_SCOOP));
+  click_at(350, BUTTON_X, button_y(ADD_SCOOP));  // a fourth one is not possible
   run_designer();
   EXPECT_EQ(surface_at(0, 190), rgb(PEACH));
   EXPECT_EQ(surface_at(0, 145), rgb(PEACH));
@@ -200,8 +191,8 @@ TEST_F(DesignerScene, AClickOnTheConeDropsARedDiscWithAWhiteM) {
 
 TEST_F(DesignerScene, ChangeToppingTurnsTheDiscIntoABarThenABrownTriangle) {
   click_at(150, 20, 50);
-  click_at(250, BUTTON_X, CHANGE_COLOR_Y);    // red -> green
-  click_at(350, BUTTON_X, CHANGE_TOPPING_Y);  // disc -> bar
+  click_at(250, BUTTON_X, button_y(CHANGE_COLOR));    // red -> green
+  click_at(350, BUTTON_X, button_y(CHANGE_TOPPING));  // disc -> bar
   PlatColor bar_inside = 0, bar_corner = 0, bar_outside = 0, left_of_disc = 0;
   headless_at(450, [&] {
     bar_inside = surface_at(25, 52);
@@ -209,7 +200,7 @@ TEST_F(DesignerScene, ChangeToppingTurnsTheDiscIntoABarThenABrownTriangle) {
     bar_outside = surface_at(31, 52);
     left_of_disc = surface_at(14, 50);
   });
-  click_at(550, BUTTON_X, CHANGE_TOPPING_Y);  // bar -> triangle
+  click_at(550, BUTTON_X, button_y(CHANGE_TOPPING));  // bar -> triangle
   run_designer();
 
   // The bar: 10 wide and 3 high from its lower-left anchor, in its colour.
@@ -234,7 +225,7 @@ TEST_F(DesignerScene, StatusLineFollowsTheMode) {
     adding_blue = status_ink(BLUE);
     adding_red = status_ink(RED);
   });
-  click_at(250, BUTTON_X, SELECT_TOPPING_Y);
+  click_at(250, BUTTON_X, button_y(SELECT_TOPPING));
   run_designer();
   EXPECT_GT(adding_blue.count, 100);
   EXPECT_EQ(adding_red.count, 0);
@@ -247,9 +238,9 @@ TEST_F(DesignerScene, StatusLineFollowsTheMode) {
 }
 
 TEST_F(DesignerScene, ToppingsLeftOffTheScoopsAreStillDrawn) {
-  click_at(150, BUTTON_X, ADD_SCOOP_Y);
+  click_at(150, BUTTON_X, button_y(ADD_SCOOP));
   click_at(250, 0, 125);  // on the middle scoop
-  click_at(350, BUTTON_X, REMOVE_SCOOP_Y);
+  click_at(350, BUTTON_X, button_y(REMOVE_SCOOP));
   run_designer();
   EXPECT_EQ(surface_at(-5, 125), rgb(RED));
   EXPECT_EQ(surface_at(0, 117), rgb(RED));
@@ -258,9 +249,9 @@ TEST_F(DesignerScene, ToppingsLeftOffTheScoopsAreStillDrawn) {
 }
 
 TEST_F(DesignerScene, ARedrawAfterATickChangesNothing) {
-  click_at(150, BUTTON_X, ADD_SCOOP_Y);
+  click_at(150, BUTTON_X, button_y(ADD_SCOOP));
   click_at(250, -10, 120);
-  click_at(350, BUTTON_X, CHANGE_TOPPING_Y);
+  click_at(350, BUTTON_X, button_y(CHANGE_TOPPING));
   click_at(450, 15, 50);  // moves the bar
   std::vector<PlatColor> before;
   headless_at(550, [&] { before = surface_pixels(); });

@@ -11,7 +11,7 @@
 //
 // Where the client area lies inside the capture is measured, not assumed: the
 // panel's black outline has its top-left corner at the runtime point
-// (-295, 245), which gives the origin; the client area reaches the capture's
+// (PANEL_LEFT, PANEL_TOP), which gives the origin; the client area reaches the capture's
 // right and bottom edges (the menu bar lies above it; under Wine without a
 // window manager the capture holds nothing else), and the origin is its
 // centre, which gives its left and top edges.
@@ -25,8 +25,10 @@
 #include <regex>
 #include <sstream>
 
+#include "designer/panel_layout.h"
 #include "runtime/draw/palette.h"
 #include "tests/desktop/desktop_support.h"
+#include "tests/support/client_origin.h"
 #include "tests/support/ink.h"
 
 namespace {
@@ -101,8 +103,8 @@ class Designer : public testing::Test {
     int corner_x = 0, corner_y = 0;
     if (!find_panel_corner(shot, &corner_x, &corner_y))
       return false;
-    origin_x = corner_x + 295;
-    origin_y = corner_y + 245;
+    origin_x = corner_x - PANEL_LEFT;
+    origin_y = corner_y + PANEL_TOP;
     client_x = -1;
     for (int x = 0; x <= origin_x && client_x < 0; ++x) {
       if (origin_x - x == (shot.width - x) / 2)
@@ -170,7 +172,7 @@ class Designer : public testing::Test {
   }
 
   std::string script_path() const { return dir.path() + "/VELKO.SCR"; }
-  std::string script() const { return read_text(script_path()); }
+  std::string script() const { return read_file(script_path()); }
 
   // Waits for the script file to hold something (it is written when
   // recording stops).
@@ -242,29 +244,29 @@ TEST_F(Designer, SceneInTheWindowAndClicksThatChangeIt) {
   EXPECT_GT(menu_title_pixels, 15) << "no menu title above the client area";
   if (!kWindows) {
     // The frame metrics of the classic Windows look; on Windows they are the system's.
-    EXPECT_EQ(client_width, 595);
-    EXPECT_EQ(client_height, 496);
+    EXPECT_EQ(client_width, CLIENT_WIDTH);
+    EXPECT_EQ(client_height, CLIENT_HEIGHT);
   }
 
   EXPECT_TRUE(is(0, -100, BROWN)) << hex(at(0, -100));  // the cone
   EXPECT_TRUE(is(0, 10, BROWN));                        // over the bottom scoop's lower half
   EXPECT_TRUE(is(0, 60, ICE_BLUE)) << hex(at(0, 60));   // the bottom scoop
   EXPECT_TRUE(is(0, 110, WHITE));                       // one scoop only
-  EXPECT_TRUE(is(-295, 200, BLACK));                    // the panel's outline
-  EXPECT_TRUE(is(-185, 100, BLACK));
+  EXPECT_TRUE(is(PANEL_LEFT, 200, BLACK));              // the panel's outline
+  EXPECT_TRUE(is(PANEL_RIGHT, 100, BLACK));
   EXPECT_TRUE(is(-240, 220, BLACK));  // the edge between the first two buttons
   EXPECT_TRUE(is(250, 0, WHITE));
   EXPECT_GT(status_pixels(BLUE), 50);  // "Click on the cone to add a topping"
   EXPECT_EQ(status_pixels(RED), 0);
 
-  click(-240, 232);  // Add Scoop
+  click(BUTTON_X, button_y(ADD_SCOOP));  // Add Scoop
   expect_color(0, 110, TURQUOISE);
   click(30, 60);  // a topping: a red disc, selected
   expect_color(24, 60, RED);
   EXPECT_TRUE(is(30, 66, RED));
   EXPECT_GT(status_pixels(RED), 50);  // "Topping selected. ..."
   EXPECT_EQ(status_pixels(BLUE), 0);
-  click(-240, 107);  // Change Color: red becomes green
+  click(BUTTON_X, button_y(CHANGE_COLOR));  // Change Color: red becomes green
   expect_color(24, 60, GREEN);
 }
 
@@ -272,7 +274,8 @@ TEST_F(Designer, DoubleClickIsTwoClicks) {
   ASSERT_NO_FATAL_FAILURE(start());
   click(10, 40);
   expect_color(4, 40, RED);
-  click(-240, 107, 2);  // Change Color twice: red (2) becomes blue (4), not yellow (5)
+  click(BUTTON_X, button_y(CHANGE_COLOR),
+        2);  // Change Color twice: red (2) becomes blue (4), not yellow (5)
   expect_color(4, 40, BLUE);
   sleep_ms(300);
   shot = capture(window);
@@ -286,7 +289,7 @@ TEST_F(Designer, RecordingClicksWritesExactLines) {
   keys({"ctrl+r"});
   click(10, 40);
   expect_color(4, 40, RED);
-  click(-240, 107);
+  click(BUTTON_X, button_y(CHANGE_COLOR));
   expect_color(4, 40, GREEN);
   keys({"ctrl+r"});
   EXPECT_TRUE(wait_for_script());
@@ -330,7 +333,7 @@ TEST_F(Designer, PlayingAHandMadeScriptBuildsTheScene) {
       "VELKO_MOUSE(-240, 232);\nVELKO_MOUSE(-240, 232);\nVELKO_MOUSE(0, 150);\n"
       "VELKO_MOUSE(-240, 107);\nVELKO_MOUSE(-240, 107);\nVELKO_PERIODIC(3);\n"
       "VELKO_MOUSE(-240, 132);\n";
-  write_text(script_path(), linux_lines);
+  write_file(script_path(), linux_lines);
   ASSERT_NO_FATAL_FAILURE(start());
   keys({"ctrl+p"});
   expect_color(5, 151, BLUE);  // the bar, from (0, 150) to (10, 153)
@@ -341,7 +344,7 @@ TEST_F(Designer, PlayingAHandMadeScriptBuildsTheScene) {
 }
 
 TEST_F(Designer, PlayOneTakesOneEventAtATime) {
-  write_text(script_path(), "VELKO_MOUSE(-240, 232);\nVELKO_MOUSE(-240, 232);\n");
+  write_file(script_path(), "VELKO_MOUSE(-240, 232);\nVELKO_MOUSE(-240, 232);\n");
   ASSERT_NO_FATAL_FAILURE(start());
   keys({"ctrl+o"});
   expect_color(0, 110, TURQUOISE);  // the second scoop
@@ -398,11 +401,11 @@ TEST_F(Designer, AScriptRecordedOnWindowsPlaysOnLinux) {
   ASSERT_NO_FATAL_FAILURE(start());
   halt();
   keys({"ctrl+r"});
-  click(-240, 232);  // Add Scoop
+  click(BUTTON_X, button_y(ADD_SCOOP));  // Add Scoop
   expect_color(0, 110, TURQUOISE);
   click(0, 60);  // a topping on the bottom scoop
   expect_color(-6, 60, RED);
-  click(-240, 107);  // Change Color
+  click(BUTTON_X, button_y(CHANGE_COLOR));  // Change Color
   expect_color(-6, 60, GREEN);
   keys({"ctrl+r"});
   EXPECT_TRUE(wait_for_script());

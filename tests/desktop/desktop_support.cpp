@@ -14,10 +14,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "designer/panel_layout.h"
 
 namespace {
 
@@ -201,33 +201,19 @@ bool Child::running() {
 }
 
 std::string Child::stderr_text() const {
-  return read_text(directory_ + "/stderr.txt");
+  return read_file(directory_ + "/stderr.txt");
 }
 
 // ---------------------------------------------------------------------------
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "velko-desktop-XXXXXX").string();
-  if (mkdtemp(pattern.data()))
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  if (!path_.empty())
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string read_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void write_text(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
+TimingMarks read_marks(const std::string& path) {
+  TimingMarks marks;
+  std::ifstream in(path);
+  std::string name;
+  double value = 0;
+  while (in >> name >> value)
+    marks.emplace(name, value);
+  return marks;
 }
 
 std::int64_t now_ms() {
@@ -256,15 +242,17 @@ unsigned long find_window(const std::string& title, int timeout_ms) {
 
 bool find_panel_corner(const Image& image, int* corner_x, int* corner_y) {
   constexpr std::uint32_t black = 0;
+  constexpr int width = PANEL_RIGHT - PANEL_LEFT + 1;
+  constexpr int height = PANEL_TOP - PANEL_BOTTOM + 1;
   const auto is_black = [&](int x, int y) { return image.at(x, y) == black; };
   for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x + 111 <= image.width; ++x) {
-      if (!is_black(x, y) || is_black(x - 1, y) || is_black(x + 111, y))
+    for (int x = 0; x + width <= image.width; ++x) {
+      if (!is_black(x, y) || is_black(x - 1, y) || is_black(x + width, y))
         continue;
       bool outline = true;
-      for (int i = 0; outline && i < 111; ++i)
+      for (int i = 0; outline && i < width; ++i)
         outline = is_black(x + i, y);
-      for (int i = 0; outline && i < 176; ++i)
+      for (int i = 0; outline && i < height; ++i)
         outline = is_black(x, y + i);
       if (outline) {
         *corner_x = x;
@@ -339,7 +327,7 @@ std::string save_png(const Image& image, const std::string& path) {
       "P6\n" + std::to_string(image.width) + " " + std::to_string(image.height) + "\n255\n";
   ppm.append(image.rgb.begin(), image.rgb.end());
   const std::string ppm_path = path + ".ppm";
-  write_text(ppm_path, ppm);
+  write_file(ppm_path, ppm);
   run_command({"convert", ppm_path, path});
   std::remove(ppm_path.c_str());
   return path;

@@ -5,8 +5,11 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
+
+#include "tests/support/files.h"
 
 // Starts Xvfb on a free display number and points DISPLAY at it; stops it
 // when the object goes. An empty display() means it could not be started,
@@ -66,21 +69,10 @@ class Child {
   std::string directory_;
 };
 
-// A fresh empty directory, removed with everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-std::string read_text(const std::string& path);
-void write_text(const std::string& path, const std::string& text);
+// The marks of a VELKO_TIMING file, one "name value" a line; the values of
+// one name stay in the file's order.
+using TimingMarks = std::multimap<std::string, double>;
+TimingMarks read_marks(const std::string& path);
 
 // Milliseconds on a monotonic clock.
 std::int64_t now_ms();
@@ -101,9 +93,9 @@ struct Image {
 };
 
 // The designer's panel in a capture: the top-left corner of its black
-// outline, a row of exactly 111 black pixels (runtime x -295..-185) whose
-// left end starts a black column of 176 pixels (y 245..70). False when the
-// capture shows no panel.
+// outline, a black row exactly as wide as the panel (PANEL_LEFT..PANEL_RIGHT
+// in designer/panel_layout.h) whose left end starts a black column as high as
+// it (PANEL_TOP..PANEL_BOTTOM). False when the capture shows no panel.
 bool find_panel_corner(const Image& image, int* x, int* y);
 
 // Captures a window (0: the whole screen) with ImageMagick's import.

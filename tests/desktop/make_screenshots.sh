@@ -9,34 +9,20 @@ set -euo pipefail
 program=$(realpath "${1:-build/linux/bin/velko-cone}")
 docs=$(realpath "${2:-docs}")
 work=$(mktemp -d)
+source "$(dirname "$0")/../support/private_display.sh"
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
+start_private_display "$work"
 export GDK_BACKEND=x11
 
 cd "$work"
 "$program" &
 app=$!
-window=""
-for _ in $(seq 200); do
-  window=$(xdotool search --onlyvisible --name '^VELKO Graphics$' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.05
-done
+wait_for_graphics_window 200
 sleep 0.5
 
-# The client area fills the window below the menu bar; runtime point (x, y)
-# is window pixel (297 + x, top + 248 - y).
-height=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
-top=$((height - 496))
-click() {
-  xdotool mousemove --window "$window" $((297 + $1)) $((top + 248 - $2)) click 1
-  sleep 0.15
-}
-button() { click -240 $((232 - 25 * $1)); }  # the panel's buttons, 0 at the top
+measure_client_top
+click_pause=0.15
 
 button 0 && button 0                      # three scoops
 click -20 150 && button 5 && button 5     # a blue disc on the top scoop

@@ -8,12 +8,10 @@ set -euo pipefail
 
 program=$(realpath "${1:-build/linux/bin/velko-cone}")
 work=$(mktemp -d)
+source "$(dirname "$0")/../support/private_display.sh"
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
+start_private_display "$work"
 export GDK_BACKEND=x11
 
 # The cone's brown (the runtime point (0, -100)) shows once the first scene is

@@ -4,24 +4,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
 
+#include "designer/panel_layout.h"
 #include "runtime/draw/palette.h"
 #include "tests/desktop/desktop_support.h"
+#include "tests/support/client_origin.h"
 
 namespace {
-
-std::multimap<std::string, double> read_marks(const std::string& path) {
-  std::multimap<std::string, double> marks;
-  std::ifstream in(path);
-  std::string name;
-  double value = 0;
-  while (in >> name >> value)
-    marks.emplace(name, value);
-  return marks;
-}
 
 bool wait_for(const std::string& path, const std::string& name, int timeout_ms) {
   const std::int64_t deadline = now_ms() + timeout_ms;
@@ -43,9 +33,11 @@ std::string brown() {
 TEST(Timing, StartUpMarksInOrderThenOneLinePerClick) {
   TempDir dir;
   const std::string file = dir.path() + "/timing.txt";
-  // Client pixel (297, 348) is runtime point (0, -100), inside the cone.
+  // Runtime point (0, -100) is inside the cone.
+  const std::string watch =
+      std::to_string(CLIENT_ORIGIN_X) + "," + std::to_string(CLIENT_ORIGIN_Y + 100) + "," + brown();
   Child app(VELKO_CONE_PATH, dir.path(),
-            {"VELKO_TIMING=" + file, "VELKO_TIMING_WATCH=297,348," + brown(), "VELKO_BACKEND"});
+            {"VELKO_TIMING=" + file, "VELKO_TIMING_WATCH=" + watch, "VELKO_BACKEND"});
   ASSERT_TRUE(wait_for(file, "scene", 10000)) << app.stderr_text();
   const auto marks = read_marks(file);
   for (const char* name : {"toolkit", "windows", "fonts", "first_draw", "scene"})
@@ -58,7 +50,7 @@ TEST(Timing, StartUpMarksInOrderThenOneLinePerClick) {
 
   const unsigned long window = find_window("VELKO Graphics", 5000);
   ASSERT_NE(window, 0u);
-  // Add Scoop, at the runtime point (-240, 232); the menu bar lies above the
+  // Add Scoop; the menu bar lies above the
   // client area, so the click is placed from the window's bottom.
   const CommandResult geometry =
       run_command({"xdotool", "getwindowgeometry", std::to_string(window)});
@@ -66,9 +58,10 @@ TEST(Timing, StartUpMarksInOrderThenOneLinePerClick) {
   ASSERT_EQ(std::sscanf(geometry.out.c_str() + geometry.out.find("Geometry: "), "Geometry: %dx%d",
                         &width, &height),
             2);
-  const int y = height - 496 + 248 - 232;
-  run_command({"xdotool", "mousemove", "--window", std::to_string(window), "57", std::to_string(y),
-               "click", "1"});
+  const int x = CLIENT_ORIGIN_X + BUTTON_X;
+  const int y = height - CLIENT_HEIGHT + CLIENT_ORIGIN_Y - button_y(ADD_SCOOP);
+  run_command({"xdotool", "mousemove", "--window", std::to_string(window), std::to_string(x),
+               std::to_string(y), "click", "1"});
   ASSERT_TRUE(wait_for(file, "click", 5000));
   const auto after = read_marks(file);
   EXPECT_EQ(after.count("click"), 1u);

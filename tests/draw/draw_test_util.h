@@ -20,7 +20,7 @@ inline void reset_log() {
   log_next = 0;
 }
 
-// Starts the runtime once per process (origin (297, 248)) and fills the
+// Starts the runtime once per process (origin as in client_origin.h) and fills the
 // surface with one colour.
 inline void start_with_surface(PlatColor color) {
   if (!graphics_window)

@@ -6,32 +6,19 @@
 
 #include "runtime/draw/draw_command.h"
 #include "tests/draw/draw_test_util.h"
+#include "tests/support/client_origin.h"
+#include "tests/support/draw_command_of.h"
 
 namespace {
 
 const PlatColor kGround = palette_rgb[GREEN];
 
-DrawCommand command_of(std::uint32_t kind, int color, int width, int x1, int y1, int x2 = 0,
-                       int y2 = 0, int x3 = 0, int y3 = 0) {
-  DrawCommand c;
-  c.kind = kind;
-  c.color = color;
-  c.width = width;
-  c.x1 = x1;
-  c.y1 = y1;
-  c.x2 = x2;
-  c.y2 = y2;
-  c.x3 = x3;
-  c.y3 = y3;
-  return c;
-}
-
 class Executor : public ::testing::Test {
  protected:
   void SetUp() override {
     start_with_surface(kGround);
-    ASSERT_EQ(origin_x, 297);
-    ASSERT_EQ(origin_y, 248);
+    ASSERT_EQ(origin_x, CLIENT_ORIGIN_X);
+    ASSERT_EQ(origin_y, CLIENT_ORIGIN_Y);
     before_ = snapshot();
   }
   Change run(const DrawCommand& c) {
@@ -141,8 +128,8 @@ TEST_F(Executor, WideLineIsCentredOnItsPath) {
 TEST_F(Executor, PixelSetsExactlyOnePixel) {
   const Change c = run(command_of(DRAW_PIXEL, PURPLE, 0, -7, 8));
   EXPECT_EQ(c.count, 1);
-  EXPECT_EQ(c.left, 297 - 7);
-  EXPECT_EQ(c.top, 248 - 8);
+  EXPECT_EQ(c.left, CLIENT_ORIGIN_X - 7);
+  EXPECT_EQ(c.top, CLIENT_ORIGIN_Y - 8);
   EXPECT_EQ(surface_pixel(290, 240), palette_rgb[PURPLE]);
 }
 

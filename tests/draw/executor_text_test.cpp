@@ -8,6 +8,7 @@
 #include "runtime/draw/draw_command.h"
 #include "runtime/draw/text_blocks.h"
 #include "tests/draw/draw_test_util.h"
+#include "tests/support/draw_command_of.h"
 
 namespace {
 
@@ -24,15 +25,8 @@ class ExecutorText : public ::testing::Test {
 
   void draw(const std::string& text, int x, int y, int ptsize, int color = BLACK) {
     const std::int32_t block = text_block_alloc(text.c_str(), static_cast<int>(text.size()));
-    DrawCommand c;
-    c.kind = DRAW_TEXT;
-    c.color = color;
-    c.x1 = x;
-    c.y1 = y;
-    c.x2 = ptsize;
-    c.y2 = block;
     surface_dirty = 0;
-    execute_draw_command(c);
+    execute_draw_command(text_command_of(color, x, y, ptsize, block));
     EXPECT_EQ(surface_dirty, 1);
     text_block_free(block);
   }
@@ -117,14 +111,7 @@ TEST_F(ExecutorText, GlyphsOnlyAndNoColourLeftBehind) {
   for (int x = 0; x < 5; ++x)
     EXPECT_EQ(surface_at(x, h), kGround) << x;
 
-  DrawCommand box;
-  box.kind = DRAW_RECTANGLE;
-  box.color = BLUE;
-  box.x1 = -30;
-  box.y1 = -30;
-  box.x2 = -20;
-  box.y2 = -40;
-  execute_draw_command(box);
+  execute_draw_command(command_of(DRAW_RECTANGLE, BLUE, 0, -30, -30, -20, -40));
   for (int y = -40; y <= -30; ++y) {
     for (int x = -30; x <= -20; ++x)
       ASSERT_EQ(surface_at(x, y), palette_rgb[BLUE]);
@@ -133,12 +120,8 @@ TEST_F(ExecutorText, GlyphsOnlyAndNoColourLeftBehind) {
 
 TEST_F(ExecutorText, AHandleThatNamesNoBlockDrawsNothing) {
   const auto before = snapshot();
-  DrawCommand c;
-  c.kind = DRAW_TEXT;
-  c.x2 = 12;
-  c.y2 = 987654;
   surface_dirty = 0;
-  execute_draw_command(c);
+  execute_draw_command(text_command_of(0, 0, 0, 12, 987654));
   EXPECT_EQ(surface_dirty, 1);
   EXPECT_EQ(changes_since(before).count, 0);
 }

@@ -12,6 +12,7 @@
 #include "runtime/velko.h"
 #include "runtime/window/events.h"
 #include "runtime/window/window.h"
+#include "tests/support/client_origin.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -92,9 +93,10 @@ void draw_triangle_topping(int, int) {}
 void draw_disc_topping(int, int, int) {}
 
 TEST(MainLoop, StartsUpInOrderAndRedrawsAfterEveryEventQuitIncluded) {
-  headless_at(150, [] { headless_click(297 - 250, 248 - 100); });  // panel
+  headless_at(150, [] { headless_click(CLIENT_ORIGIN_X - 250, CLIENT_ORIGIN_Y - 100); });  // panel
   headless_at(160, [] { headless_key_press('Q', graphics_window); });
-  headless_at(170, [] { headless_click(297 + 5, 248 - 30); });  // cone editor
+  headless_at(170,
+              [] { headless_click(CLIENT_ORIGIN_X + 5, CLIENT_ORIGIN_Y - 30); });  // cone editor
   EXPECT_EQ(cone_main(nullptr, nullptr, nullptr, PLAT_SW_SHOWNORMAL), 0);
 
   // Before the first event: log hidden, logging off, surface wiped, animation on.

@@ -3,15 +3,10 @@
 #pragma once
 
 #include <algorithm>
-#include <memory>
 #include <string>
 
 #include "runtime/platform/render/render.h"
-
-struct CanvasDeleter {
-  void operator()(PlatCanvas* canvas) const { render_canvas_destroy(canvas); }
-};
-using CanvasPtr = std::unique_ptr<PlatCanvas, CanvasDeleter>;
+#include "tests/support/canvas_ptr.h"
 
 // Colours as the seam takes them (0x00BBGGRR).
 constexpr PlatColor kBack = 0x00302010;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/platform/render/render.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -82,8 +83,7 @@ std::vector<std::string> files_of(const std::string& family) {
   return files;
 }
 
-std::string compare(const char* what, const RenderFace& face, const char* family,
-                    const char* file) {
+std::string compare(const char* what, const RenderFace& face, const char* family, const char* file) {
   const std::string name = fs::path(face.file).filename().string();
   if (face.family == family && name == file)
     return "";
@@ -95,8 +95,9 @@ std::string compare(const char* what, const RenderFace& face, const char* family
 // engine a configuration that sees only the case's families. Answers what
 // went wrong, or an empty string.
 std::string choose_faces(const FaceCase& c) {
-  std::string dir = testing::TempDir() + "velko-faces-XXXXXX";
-  if (!mkdtemp(dir.data()))
+  const TempDir temp("velko-faces-");
+  const std::string& dir = temp.path();
+  if (dir.empty())
     return "cannot make a temporary directory";
   std::string problems;
   for (const std::string& family : c.installed) {
@@ -118,8 +119,7 @@ std::string choose_faces(const FaceCase& c) {
   }
   setenv("FONTCONFIG_FILE", config.c_str(), 1);
 
-  problems +=
-      compare("application face", render_text_face(false), c.application, c.application_file);
+  problems += compare("application face", render_text_face(false), c.application, c.application_file);
   problems += compare("fixed face", render_text_face(true), c.fixed, c.fixed_file);
   std::error_code error;
   fs::remove_all(dir, error);

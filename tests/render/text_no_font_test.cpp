@@ -1,13 +1,13 @@
 // With no font installed at all, text says so once, draws nothing and still
 // reports a cell so that lines advance.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "tests/render/text_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -25,8 +25,9 @@ int occurrences(const std::string& haystack, const std::string& needle) {
 // Runs in a fresh process in which no text has been used yet. Answers a
 // description of what went wrong, or an empty string.
 std::string run_without_fonts() {
-  std::string dir = testing::TempDir() + "velko-nofont-XXXXXX";
-  if (!mkdtemp(dir.data()))
+  const TempDir temp("velko-nofont-");
+  const std::string& dir = temp.path();
+  if (dir.empty())
     return "cannot make a temporary directory";
   const std::string config = dir + "/fonts.conf";
   if (FILE* file = std::fopen(config.c_str(), "w")) {

@@ -8,11 +8,7 @@
 #include <string>
 
 #include "runtime/platform/render/render.h"
-
-struct CanvasDeleter {
-  void operator()(PlatCanvas* canvas) const { render_canvas_destroy(canvas); }
-};
-using CanvasPtr = std::unique_ptr<PlatCanvas, CanvasDeleter>;
+#include "tests/support/canvas_ptr.h"
 
 struct FontDeleter {
   void operator()(PlatFont* font) const { plat->draw->delete_font(font); }
@@ -64,8 +60,7 @@ inline int count_color(const PlatCanvas* canvas, PlatColor color) {
 inline int extent_width(PlatCanvas* canvas, PlatFont* font, const std::string& text) {
   int width = -1;
   int height = -1;
-  plat->draw->text_extent(canvas, font, text.data(), static_cast<int>(text.size()), &width,
-                          &height);
+  plat->draw->text_extent(canvas, font, text.data(), static_cast<int>(text.size()), &width, &height);
   return width;
 }
 
@@ -73,5 +68,5 @@ inline void draw(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int64_
                  const std::string& text, PlatColor ink, bool opaque = false,
                  PlatColor background = 0) {
   plat->draw->text_out(canvas, font, x, y, text.data(), static_cast<int>(text.size()), ink, opaque,
-                       background);
+                background);
 }

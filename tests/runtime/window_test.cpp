@@ -9,6 +9,7 @@
 #include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/events.h"
+#include "tests/support/client_origin.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -55,10 +56,10 @@ TEST(Window, StartMakesBothWindowsAsDescribed) {
   // the centre, rounded down.
   int w = 0, h = 0;
   plat->client_size(graphics_window, &w, &h);
-  EXPECT_EQ(w, 595);
-  EXPECT_EQ(h, 496);
-  EXPECT_EQ(origin_x, 297);
-  EXPECT_EQ(origin_y, 248);
+  EXPECT_EQ(w, CLIENT_WIDTH);
+  EXPECT_EQ(h, CLIENT_HEIGHT);
+  EXPECT_EQ(origin_x, CLIENT_ORIGIN_X);
+  EXPECT_EQ(origin_y, CLIENT_ORIGIN_Y);
 
   ASSERT_NE(surface_dc, nullptr);
   EXPECT_EQ(surface_dc->width, SURFACE_WIDTH);

@@ -11,7 +11,7 @@
 
 #include "runtime/log/log_window.h"
 #include "runtime/window/run_menu.h"
-#include "tests/script/script_helpers.h"
+#include "tests/support/script_helpers.h"
 #include "tests/support/test_support.h"
 
 namespace {

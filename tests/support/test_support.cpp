@@ -2,9 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 #include "runtime/log/log_window.h"
 #include "runtime/platform/headless/headless.h"
@@ -34,20 +31,10 @@ PlatColor surface_at(int x, int y) {
 }
 
 ScopedTempDir::ScopedTempDir() {
+  if (dir_.path().empty())
+    std::abort();
   previous_ = std::filesystem::current_path().string();
-  // A name nobody else holds: create_directory answers false when it exists.
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
-  std::random_device seed;
-  std::mt19937_64 random(seed());
-  for (int attempt = 0; path_.empty(); ++attempt) {
-    if (attempt == 100)
-      std::abort();
-    const std::filesystem::path candidate = base / ("velko-test-" + std::to_string(random()));
-    std::error_code error;
-    if (std::filesystem::create_directory(candidate, error))
-      path_ = candidate.string();
-  }
-  std::filesystem::current_path(path_);
+  std::filesystem::current_path(dir_.path());
 }
 
 ScopedTempDir::~ScopedTempDir() {
@@ -56,25 +43,6 @@ ScopedTempDir::~ScopedTempDir() {
   close_script();
   std::error_code ignored;
   std::filesystem::current_path(previous_, ignored);
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ignored);
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-bool file_exists(const std::string& path) {
-  return std::filesystem::exists(path);
-}
-
-void write_file(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
 }
 
 std::string text_file_bytes(const std::string& text) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/platform/platform.h"
+#include "tests/support/files.h"
 
 // Starts the runtime on the headless backend as a program entry would.
 void start_runtime();
@@ -15,24 +16,20 @@ std::vector<std::string> log_lines();
 // The surface pixel (0x00BBGGRR) at a runtime point, through the current origin.
 PlatColor surface_at(int x, int y);
 
-// A fresh empty directory made the current one for the object's lifetime.
+// A fresh TempDir made the current directory for the object's lifetime; the
+// runtime's script file is closed before it goes.
 class ScopedTempDir {
  public:
   ScopedTempDir();
   ~ScopedTempDir();
   ScopedTempDir(const ScopedTempDir&) = delete;
   ScopedTempDir& operator=(const ScopedTempDir&) = delete;
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return dir_.path(); }
 
  private:
-  std::string path_;
+  TempDir dir_;
   std::string previous_;
 };
-
-// The whole content of a file; empty when it does not exist.
-std::string read_file(const std::string& path);
-bool file_exists(const std::string& path);
-void write_file(const std::string& path, const std::string& content);
 
 // The bytes a text stream writes for text: each newline becomes CR LF on
 // Windows.

@@ -7,27 +7,22 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <memory>
 #include <random>
 #include <string>
 
 #include "runtime/platform/render/render.h"
 #include "runtime/platform/win32/win32_geometry.h"
+#include "tests/support/canvas_ptr.h"
 #include "tests/win32/far_shapes.h"
 #include "tests/win32/pixel_compare.h"
 
 namespace {
 
-struct CanvasDeleter {
-  void operator()(PlatCanvas* canvas) const { render_canvas_destroy(canvas); }
-};
-using Canvas = std::unique_ptr<PlatCanvas, CanvasDeleter>;
-
 constexpr int W = FAR_CANVAS_WIDTH;
 constexpr int H = FAR_CANVAS_HEIGHT;
 
-Canvas blank_canvas() {
-  Canvas canvas(render_canvas_create(W, H));
+CanvasPtr blank_canvas() {
+  CanvasPtr canvas(render_canvas_create(W, H));
   render_fill_rect(canvas.get(), 0, 0, W, H, FAR_BACKGROUND);
   return canvas;
 }
@@ -131,16 +126,16 @@ TEST(Win32Plans, FarShapesAgreeWithTheExactDrawingNearTheirBoundaries) {
   for (const FarShape& shape : far_shapes()) {
     SCOPED_TRACE(shape.name);
     ASSERT_FALSE(fits(shape)) << "the case would not need a plan";
-    Canvas exact = blank_canvas();
+    CanvasPtr exact = blank_canvas();
     draw_far_shape(shape, render_ops, exact.get());
-    Canvas planned = blank_canvas();
+    CanvasPtr planned = blank_canvas();
     const W32Plan plan = plan_of(shape);
     if (shape.kind == FarShape::RECTANGLE && w32_narrow_pen(far_pen(shape))) {
       // Narrow pens are never planned: the box is clamped instead.
       const auto& p = shape.points;
       const W32Box box = w32_clamp_box(p[0].x, p[0].y, p[1].x, p[1].y, W, H);
       render_rectangle(planned.get(), box.left, box.top, box.right, box.bottom, far_pen(shape),
-                       far_brush(shape));
+                     far_brush(shape));
     } else {
       draw_plan(plan, far_pen(shape), far_brush(shape), planned.get());
     }
@@ -177,10 +172,10 @@ TEST(Win32Plans, ClampedBoxesPaintExactlyTheWholeBox) {
     PlatBrush brush;
     brush.color = FAR_BRUSH;
     brush.hollow = !k.filled;
-    Canvas whole = blank_canvas();
+    CanvasPtr whole = blank_canvas();
     render_rectangle(whole.get(), k.left, k.top, k.right, k.bottom, pen, brush);
     const W32Box box = w32_clamp_box(k.left, k.top, k.right, k.bottom, W, H);
-    Canvas clamped = blank_canvas();
+    CanvasPtr clamped = blank_canvas();
     render_rectangle(clamped.get(), box.left, box.top, box.right, box.bottom, pen, brush);
     EXPECT_EQ(clamped->pixels, whole->pixels) << k.left << " " << k.top << " pen " << k.pen_width;
   }

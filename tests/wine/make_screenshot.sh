@@ -13,6 +13,7 @@ program=$(realpath "${1:-build/windows/bin/velko-cone.exe}")
 docs=$(realpath "${2:-docs}")
 scripts=$(realpath "$(dirname "$0")/../../scripts")
 work=$(mktemp -d)
+source "$(dirname "$0")/../support/private_display.sh"
 cleanup() {
   WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
@@ -23,26 +24,17 @@ trap cleanup EXIT
 "$scripts/wine-prefix.sh" "$work/prefix" >/dev/null 2>&1
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
+start_private_display "$work"
 
 mkdir "$work/run" && cd "$work/run"
 wine "$program" &
-window=""
-for _ in $(seq 400); do
-  window=$(xdotool search --onlyvisible --name '^VELKO Graphics$' 2>/dev/null | head -1 || true)
-  [ -n "$window" ] && break
-  sleep 0.05
-done
+wait_for_graphics_window 400
 [ -n "$window" ] || { echo "no window" >&2; exit 1; }
 
 # The window holds the menu bar above the client area, which fills the rest:
 # the client area is 496 rows high with the usual frame metrics, and the
 # panel's outline corner (runtime point (-295, 245)) must be black there.
-height=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
-top=$((height - 496))
+measure_client_top
 corner=""
 for _ in $(seq 100); do
   corner=$(import -window "$window" -crop "1x1+2+$((top + 3))" -depth 8 txt:- | tail -1)
@@ -50,11 +42,6 @@ for _ in $(seq 100); do
   sleep 0.2
 done
 [[ "$corner" == *"#000000"* ]] || { echo "the client area is not where expected: $corner" >&2; exit 1; }
-click() {
-  xdotool mousemove --window "$window" $((297 + $1)) $((top + 248 - $2)) click 1
-  sleep 0.2
-}
-button() { click -240 $((232 - 25 * $1)); }  # the panel's buttons, 0 at the top
 
 button 0 && button 0                              # three scoops
 click -20 150 && button 5 && button 5             # a blue disc on the top scoop

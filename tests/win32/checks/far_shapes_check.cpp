@@ -16,6 +16,7 @@
 #include "runtime/platform/win32/win32_geometry.h"
 #include "runtime/platform/win32/win32_internal.h"
 #include "tests/win32/checks/check_report.h"
+#include "tests/win32/checks/dc_pixels.h"
 #include "tests/win32/far_shapes.h"
 #include "tests/win32/pixel_compare.h"
 
@@ -29,27 +30,7 @@ const ShapeOps win32_ops = {w32_rectangle, w32_ellipse, w32_polygon, w32_line};
 // A surface's pixels as 0x00RRGGBB, read through a DIB section of the same
 // size (the surface's own bitmap stays selected).
 Picture read_surface(PlatCanvas* surface) {
-  Picture picture{W, H, std::vector<std::uint32_t>(static_cast<std::size_t>(W) * H)};
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = W;
-  info.bmiHeader.biHeight = -H;  // top row first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(dc, dib);
-  BitBlt(dc, 0, 0, W, H, w32_canvas(surface)->dc, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* words = static_cast<const std::uint32_t*>(bits);
-  for (std::size_t i = 0; i < picture.pixels.size(); ++i)
-    picture.pixels[i] = words[i] & 0xFFFFFFu;
-  SelectObject(dc, previous);
-  DeleteDC(dc);
-  DeleteObject(dib);
-  return picture;
+  return Picture{W, H, dc_pixels(w32_canvas(surface)->dc, W, H)};
 }
 
 Picture render_picture(const PlatCanvas* canvas) {

@@ -10,6 +10,7 @@
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 #include "tests/win32/checks/check_report.h"
+#include "tests/win32/checks/dc_pixels.h"
 
 namespace {
 
@@ -43,28 +44,9 @@ Pixels client_pixels(HWND hwnd) {
   Pixels p;
   p.width = rect.right;
   p.height = rect.bottom;
-  p.rgb.resize(static_cast<std::size_t>(p.width) * p.height);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = p.width;
-  info.bmiHeader.biHeight = -p.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ previous = SelectObject(memory, dib);
   HDC window = GetDC(hwnd);
-  BitBlt(memory, 0, 0, p.width, p.height, window, 0, 0, SRCCOPY);
+  p.rgb = dc_pixels(window, p.width, p.height);
   ReleaseDC(hwnd, window);
-  GdiFlush();
-  const auto* words = static_cast<const std::uint32_t*>(bits);
-  for (std::size_t i = 0; i < p.rgb.size(); ++i)
-    p.rgb[i] = words[i] & 0xFFFFFFu;
-  SelectObject(memory, previous);
-  DeleteDC(memory);
-  DeleteObject(dib);
   return p;
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "runtime/log/log_window.h"
-#include "tests/script/script_helpers.h"
+#include "tests/support/script_helpers.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "runtime/window/events.h"
 #include "runtime/window/script.h"
 #include "runtime/window/window.h"
+#include "tests/support/test_support.h"
 
 // One event in a compact form: "P", "Q", "K(97)", "M(-12,34)".
 inline std::string describe_event(int kind, int x, int y, char key) {
@@ -56,7 +57,7 @@ inline std::string next_event_text() {
 
 // A left click at a runtime point of the graphics window.
 inline void click_at(int x, int y) {
-  headless_click(origin_x + x, origin_y - y, graphics_window);
+  headless_click(client_x(x), client_y(y), graphics_window);
 }
 
 // Reads scripted events straight from the reader, as the event loop would,
