@@ -235,9 +235,9 @@ struct PlatBackend {
 
   // -- The message queue (one per process; the runtime is single-threaded).
   // Messages come out in this order: posted messages (a character made by
-  // translate_message is posted behind them), then input (what the user did:
-  // keys, clicks, the close box, a menu choice, in the order done), then the
-  // quit message, then a repaint of an invalid visible window, then an
+  // translate_message is posted behind them), then the quit message, then
+  // input (what the user did: keys, clicks, the close box, a menu choice, in
+  // the order done), then a repaint of an invalid visible window, then an
   // expired timer.
 
   // Takes at most one message for any window, without waiting. Answers
@@ -255,8 +255,8 @@ struct PlatBackend {
   void (*post_message)(PlatWindow* window, unsigned kind, PlatWParam wparam,
                        PlatLParam lparam) = nullptr;
 
-  // The quit message comes once everything posted and every input before
-  // it has been taken.
+  // The quit message comes once everything posted before it has been
+  // taken, ahead of any input still queued.
   void (*post_quit)(int exit_code) = nullptr;
 
   // Blocks until peek_message would take a message. Used only where nothing

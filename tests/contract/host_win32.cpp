@@ -2,6 +2,8 @@
 // window system's own input queue, real time, check marks as USER keeps them.
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "tests/contract/contract_host.h"
 
 namespace {
@@ -10,8 +12,15 @@ HWND hwnd_of(PlatWindow* window) {
   return reinterpret_cast<HWND>(window);
 }
 
-void send(INPUT input) {
+// Sends the input and waits until it is in the thread's queue: the window
+// system delivers it a little later than SendInput returns.
+void send(INPUT input, UINT queued_as) {
   SendInput(1, &input, sizeof input);
+  for (int waited = 0; waited < 2000; ++waited) {
+    if (HIWORD(GetQueueStatus(queued_as)) & queued_as)
+      return;
+    Sleep(1);
+  }
 }
 
 }  // namespace
@@ -28,7 +37,7 @@ void host_key(PlatWindow* window, unsigned key_code, bool down) {
   input.ki.wVk = static_cast<WORD>(key_code);
   input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key_code, MAPVK_VK_TO_VSC));
   input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-  send(input);
+  send(input, QS_KEY);
 }
 
 void host_click(PlatWindow* window, int x, int y) {
@@ -39,7 +48,7 @@ void host_click(PlatWindow* window, int x, int y) {
     INPUT input = {};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flag;
-    send(input);
+    send(input, QS_MOUSEBUTTON);
   }
 }
 

@@ -135,7 +135,7 @@ TEST(Win32Plans, FarShapesAgreeWithTheExactDrawingNearTheirBoundaries) {
       const auto& p = shape.points;
       const W32Box box = w32_clamp_box(p[0].x, p[0].y, p[1].x, p[1].y, W, H);
       render_rectangle(planned.get(), box.left, box.top, box.right, box.bottom, far_pen(shape),
-                     far_brush(shape));
+                       far_brush(shape));
     } else {
       draw_plan(plan, far_pen(shape), far_brush(shape), planned.get());
     }

@@ -1,7 +1,7 @@
 // The message queue, the timers and key translation of the window system in
 // memory, and the driver in use. Messages come out in the order Windows gives
 // them: posted messages (a translated character is posted behind them), then
-// input, then the quit message once the program has asked for it, then a
+// the quit message once the program has asked for it, then input, then a
 // repaint of an invalid visible window, then the oldest expired timer.
 #include <algorithm>
 #include <climits>
@@ -24,7 +24,7 @@ struct Queue {
   std::deque<PlatMessage> posted;
   std::deque<PlatMessage> input;
   std::vector<Timer> timers;
-  bool quit = false;  // post_quit was called; the message comes when input is done
+  bool quit = false;  // post_quit was called; the message comes after the posted ones
   int exit_code = 0;
   bool shift_down = false;
   bool ctrl_down = false;
@@ -114,13 +114,15 @@ void winsys_post_quit(int exit_code) {
 bool winsys_peek_message(PlatMessage* message) {
   poll();
   Queue& q = queue();
-  if (take(q.posted, message) || take(q.input, message))
+  if (take(q.posted, message))
     return true;
   if (q.quit) {
     q.quit = false;
     *message = PlatMessage{nullptr, PLAT_MSG_QUIT, static_cast<PlatWParam>(q.exit_code), 0};
     return true;
   }
+  if (take(q.input, message))
+    return true;
   if (PlatWindow* window = winsys_window_to_paint()) {
     *message = PlatMessage{window, PLAT_MSG_PAINT, 0, 0};
     return true;

@@ -13,9 +13,9 @@
 //     beside the records (all optional: headless keeps nothing).
 //
 // The queue gives messages in the order Windows does: posted messages (a
-// character made by translation is posted behind them), then input, then the
-// quit message, then a repaint of an invalid visible window, then the oldest
-// expired timer. A
+// character made by translation is posted behind them), then the quit
+// message, then input, then a repaint of an invalid visible window, then the
+// oldest expired timer. A
 // timer that expires again while its message waits unread adds none.
 #pragma once
 

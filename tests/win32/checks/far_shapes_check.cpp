@@ -25,7 +25,8 @@ namespace {
 constexpr int W = FAR_CANVAS_WIDTH;
 constexpr int H = FAR_CANVAS_HEIGHT;
 
-const ShapeOps win32_ops = {w32_rectangle, w32_ellipse, w32_polygon, w32_line};
+const ShapeOps win32_ops = {win32_draw.rectangle, win32_draw.ellipse, win32_draw.polygon,
+                            win32_draw.line};
 
 // A surface's pixels as 0x00RRGGBB, read through a DIB section of the same
 // size (the surface's own bitmap stays selected).
@@ -47,7 +48,7 @@ int count_of(const Picture& picture, std::uint32_t pixel) {
 void check_shapes(CheckReport& report, PlatCanvas* surface) {
   PlatCanvas* exact = render_canvas_create(W, H);
   for (const FarShape& shape : far_shapes()) {
-    w32_fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
+    win32_draw.fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
     draw_far_shape(shape, win32_ops, surface);
     render_fill_rect(exact, 0, 0, W, H, FAR_BACKGROUND);
     draw_far_shape(shape, ShapeOps{render_rectangle, render_ellipse, render_polygon, render_line},
@@ -122,9 +123,9 @@ void check_twins(CheckReport& report, PlatCanvas* surface, PlatCanvas* reference
        {"", S::RECTANGLE, {{100, 120}, {16000, 16000}}, 5, true}},
   };
   for (const Twins& t : twins) {
-    w32_fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
+    win32_draw.fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
     draw_far_shape(t.far_shape, win32_ops, surface);
-    w32_fill_rect(reference, 0, 0, W, H, FAR_BACKGROUND);
+    win32_draw.fill_rect(reference, 0, 0, W, H, FAR_BACKGROUND);
     draw_far_shape(t.twin, win32_ops, reference);
     const Picture got = read_surface(surface);
     const Picture want = read_surface(reference);
@@ -152,10 +153,10 @@ void check_text(CheckReport& report, PlatCanvas* surface, PlatCanvas* reference)
   report.note("a " + std::to_string(count) + "-character line " + std::to_string(width) +
               " pixels wide starts at x = " + std::to_string(x));
 
-  w32_fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
+  win32_draw.fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
   w32_text_out(surface, font, x, 100, text.c_str(), count, FAR_PEN, false, 0);
   // GDI itself takes this position: the same line as GDI draws it.
-  w32_fill_rect(reference, 0, 0, W, H, FAR_BACKGROUND);
+  win32_draw.fill_rect(reference, 0, 0, W, H, FAR_BACKGROUND);
   HDC dc = w32_canvas(reference)->dc;
   HGDIOBJ previous = SelectObject(dc, w32_hfont(font));
   SetTextColor(dc, FAR_PEN);
@@ -181,7 +182,7 @@ void check_text(CheckReport& report, PlatCanvas* surface, PlatCanvas* reference)
       {"a trillion pixels below", 0, std::int64_t{1} << 40},
   };
   for (const Far& f : far_off) {
-    w32_fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
+    win32_draw.fill_rect(surface, 0, 0, W, H, FAR_BACKGROUND);
     w32_text_out(surface, font, f.x, f.y, text.c_str(), count, FAR_PEN, true, FAR_BRUSH);
     const Picture after = read_surface(surface);
     report.expect(count_of(after, render_pixel_from_color(FAR_BACKGROUND)) == W * H,
@@ -194,8 +195,8 @@ void check_text(CheckReport& report, PlatCanvas* surface, PlatCanvas* reference)
 
 int main() {
   CheckReport report("Shapes and text far beyond GDI's range, through the win32 backend");
-  PlatCanvas* surface = w32_create_surface(nullptr, W, H);
-  PlatCanvas* reference = w32_create_surface(nullptr, W, H);
+  PlatCanvas* surface = win32_draw.create_surface(nullptr, W, H);
+  PlatCanvas* reference = win32_draw.create_surface(nullptr, W, H);
   if (!report.expect(surface && reference, "two 601 x 540 surfaces"))
     return report.finish();
   check_shapes(report, surface);

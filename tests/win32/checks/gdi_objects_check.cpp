@@ -138,74 +138,80 @@ struct Operation {
 const Operation operations[] = {
     {"filled rectangle",
      [](Fixture& f, int i) {
-       w32_rectangle(f.surface, i % W, i % H, i % W + 40, i % H + 30, pen(0, 0xFF), solid(0xFF));
+       win32_draw.rectangle(f.surface, i % W, i % H, i % W + 40, i % H + 30, pen(0, 0xFF),
+                            solid(0xFF));
      }},
     {"outlined rectangle",
      [](Fixture& f, int i) {
-       w32_rectangle(f.surface, 10, 20, 10 + i % 300, 20 + i % 200, pen(1 + i % 6, 0xFF00),
-                     hollow());
+       win32_draw.rectangle(f.surface, 10, 20, 10 + i % 300, 20 + i % 200, pen(1 + i % 6, 0xFF00),
+                            hollow());
      }},
     {"rectangle without a pen",
-     [](Fixture& f, int i) { w32_rectangle(f.surface, 0, 0, i % W, i % H, no_pen(), solid(i)); }},
+     [](Fixture& f, int i) {
+       win32_draw.rectangle(f.surface, 0, 0, i % W, i % H, no_pen(), solid(i));
+     }},
     {"rectangle with a 40000-pixel pen",
      [](Fixture& f, int i) {
-       w32_rectangle(f.surface, 20300 + i % 7, -kFar, kFar, kFar, pen(40000, 0xFF), solid(0xFF00));
+       win32_draw.rectangle(f.surface, 20300 + i % 7, -kFar, kFar, kFar, pen(40000, 0xFF),
+                            solid(0xFF00));
      }},
     {"filled ellipse",
      [](Fixture& f, int i) {
-       w32_ellipse(f.surface, 300 - i % 57, 270 - i % 57, 301 + i % 57, 271 + i % 57, pen(0, i),
-                   solid(i));
+       win32_draw.ellipse(f.surface, 300 - i % 57, 270 - i % 57, 301 + i % 57, 271 + i % 57,
+                          pen(0, i), solid(i));
      }},
     {"outlined ellipse",
      [](Fixture& f, int i) {
-       w32_ellipse(f.surface, 100, 100, 200 + i % 50, 180, pen(i % 8, 0xFF), hollow());
+       win32_draw.ellipse(f.surface, 100, 100, 200 + i % 50, 180, pen(i % 8, 0xFF), hollow());
      }},
     {"ellipse of radius one billion",
      [](Fixture& f, int i) {
-       w32_ellipse(f.surface, 300 - 1000000000, 220 + i % 9, 301 + 1000000000, 2000000221,
-                   pen(i % 3, 0xFF), solid(0xFF00));
+       win32_draw.ellipse(f.surface, 300 - 1000000000, 220 + i % 9, 301 + 1000000000, 2000000221,
+                          pen(i % 3, 0xFF), solid(0xFF00));
      }},
     {"ellipse of radius one billion with a 50000-pixel pen",
      [](Fixture& f, int i) {
-       w32_ellipse(f.surface, 300 - 1000000000, 25220 + i % 9, 301 + 1000000000, 2000025221,
-                   pen(50000, 0xFF), solid(0xFF00));
+       win32_draw.ellipse(f.surface, 300 - 1000000000, 25220 + i % 9, 301 + 1000000000, 2000025221,
+                          pen(50000, 0xFF), solid(0xFF00));
      }},
     {"filled triangle",
      [](Fixture& f, int i) {
        const PlatPoint p[3] = {{300, 95}, {240 + i % 10, 295}, {360, 295}};
-       w32_polygon(f.surface, p, 3, pen(0, 0x336699), solid(0x336699));
+       win32_draw.polygon(f.surface, p, 3, pen(0, 0x336699), solid(0x336699));
      }},
     {"outlined triangle",
      [](Fixture& f, int i) {
        const PlatPoint p[3] = {{10, 10}, {500, 30 + i % 100}, {200, 400}};
-       w32_polygon(f.surface, p, 3, pen(i % 5, 0xFF0000), hollow());
+       win32_draw.polygon(f.surface, p, 3, pen(i % 5, 0xFF0000), hollow());
      }},
     {"triangle with a corner two billion pixels away",
      [](Fixture& f, int i) {
        const PlatPoint p[3] = {{300, 100}, {kFar - 1, 300 + i % 5}, {100, 500}};
-       w32_polygon(f.surface, p, 3, pen(i % 2, 0xFF), solid(0xFF00));
+       win32_draw.polygon(f.surface, p, 3, pen(i % 2, 0xFF), solid(0xFF00));
      }},
     {"triangle with the widest pen",
      [](Fixture& f, int i) {
        const PlatPoint p[3] = {
            {-1073741500 + i % 3, -1000000000}, {-1073741500, 1000000000}, {-2000000000, 0}};
-       w32_polygon(f.surface, p, 3, pen(2147483647, 0xFF), hollow());
+       win32_draw.polygon(f.surface, p, 3, pen(2147483647, 0xFF), hollow());
      }},
     {"thin line",
      [](Fixture& f, int i) {
-       w32_line(f.surface, {i % W, 0}, {W - i % W, H}, pen(0, 0xFFFFFF));
+       win32_draw.line(f.surface, {i % W, 0}, {W - i % W, H}, pen(0, 0xFFFFFF));
      }},
     {"wide line",
      [](Fixture& f, int i) {
-       w32_line(f.surface, {0, i % H}, {W, H - i % H}, pen(9, 0xFF));
+       win32_draw.line(f.surface, {0, i % H}, {W, H - i % H}, pen(9, 0xFF));
      }},
     {"line between far points",
      [](Fixture& f, int i) {
-       w32_line(f.surface, {-kFar, -1000000000 + i}, {kFar, 1000000540}, pen(i % 2 ? 0 : 50000, 1));
+       win32_draw.line(f.surface, {-kFar, -1000000000 + i}, {kFar, 1000000540},
+                       pen(i % 2 ? 0 : 50000, 1));
      }},
-    {"pixel", [](Fixture& f, int i) { w32_set_pixel(f.surface, i % W, i % H, 0xFF); }},
-    {"pixel far away", [](Fixture& f, int i) { w32_set_pixel(f.surface, -kFar * i, kFar, 0xFF); }},
-    {"fill", [](Fixture& f, int i) { w32_fill_rect(f.surface, 0, 0, i % W, 20, 0xFFFFFF); }},
+    {"pixel", [](Fixture& f, int i) { win32_draw.set_pixel(f.surface, i % W, i % H, 0xFF); }},
+    {"pixel far away",
+     [](Fixture& f, int i) { win32_draw.set_pixel(f.surface, -kFar * i, kFar, 0xFF); }},
+    {"fill", [](Fixture& f, int i) { win32_draw.fill_rect(f.surface, 0, 0, i % W, 20, 0xFFFFFF); }},
     {"text in a created font",
      [](Fixture& f, int i) {
        PlatFont* font = w32_create_font(i % 128);
@@ -227,15 +233,15 @@ const Operation operations[] = {
        PlatTextMetrics metrics;
        w32_text_metrics(canvas, w32_fixed_font(), &metrics);
        const int h = metrics.height + metrics.external_leading;
-       w32_scroll(canvas, -h);
-       w32_fill_rect(canvas, 0, 200 - h, 400, 200, 0xFFFFFF);
+       win32_draw.scroll(canvas, -h);
+       win32_draw.fill_rect(canvas, 0, 200 - h, 400, 200, 0xFFFFFF);
        const std::string line = "line " + std::to_string(i);
        w32_text_out(canvas, w32_fixed_font(), 5, 200 - h, line.c_str(),
                     static_cast<int>(line.size()), 0, true, 0xFFFFFF);
        w32_release_canvas(f.window, canvas);
      }},
     {"copy of the surface",
-     [](Fixture& f, int) { w32_blit(f.window_canvas, 0, 0, W, H, f.surface, 0, 0); }},
+     [](Fixture& f, int) { win32_draw.blit(f.window_canvas, 0, 0, W, H, f.surface, 0, 0); }},
 };
 
 // What the surface's device context holds between drawing calls.
@@ -282,7 +288,7 @@ int main() {
   w32_register_class(&window_class);
   f.window = w32_create_window("GdiCheckClass", "GDI check", true, 0, 0, 700, 700, nullptr);
   f.window_canvas = w32_get_canvas(f.window);
-  f.surface = w32_create_surface(f.window_canvas, W, H);
+  f.surface = win32_draw.create_surface(f.window_canvas, W, H);
   if (!report.expect(f.window && f.window_canvas && f.surface,
                      "a window, its canvas and a 601 x 540 surface"))
     return report.finish();
