@@ -1,9 +1,11 @@
 // The transcript of a run under velko-check.
 #include "runtime/platform/headless/check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #if defined(VELKO_CHECK_PICTURES)
 #include "runtime/platform/soft/png_writer.h"
@@ -26,6 +28,8 @@ struct Check {
   long long event_count = 0;
   bool closed_by_checker = false;
   bool quit_delivered = false;
+  std::vector<long long> after;  // events after which to keep the window, ascending
+  std::size_t next_after = 0;    // the first of them not yet kept
 };
 
 Check& check() {
@@ -38,6 +42,53 @@ std::string in_folder(const char* name) {
 }
 
 const PlatCanvas* (*exit_window)() = nullptr;
+
+// VELKO_CHECK_AFTER: event numbers separated by commas; anything else in it
+// (a number out of range, a stray character) is left out.
+std::vector<long long> read_after() {
+  std::vector<long long> after;
+  const char* text = std::getenv("VELKO_CHECK_AFTER");
+  if (!text)
+    return after;
+  long long n = 0;
+  bool digits = false, bad = false;
+  for (const char* p = text;; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      n = n * 10 + (*p - '0');
+      bad = bad || n > 1000000000LL;
+      digits = true;
+    } else if (*p == ',' || *p == '\0') {
+      if (digits && !bad && n > 0)
+        after.push_back(n);
+      n = 0;
+      digits = bad = false;
+      if (*p == '\0')
+        break;
+    } else if (*p != ' ') {
+      bad = true;
+    }
+  }
+  std::sort(after.begin(), after.end());
+  after.erase(std::unique(after.begin(), after.end()), after.end());
+  return after;
+}
+
+// Keeps the window as after-N.png for each chosen N up to `events`.
+void keep_window_up_to(long long events, const PlatCanvas* window) {
+  Check& c = check();
+  while (c.next_after < c.after.size() && c.after[c.next_after] <= events) {
+    const long long n = c.after[c.next_after++];
+#if defined(VELKO_CHECK_PICTURES)
+    if (window && n == events) {
+      const std::string name = "after-" + std::to_string(n) + ".png";
+      soft_write_png(window, in_folder(name.c_str()).c_str());
+    }
+#else
+    (void)n;
+    (void)window;
+#endif
+  }
+}
 
 void finish_at_exit() {
   check_finish("exit", exit_window ? exit_window() : nullptr);
@@ -61,6 +112,7 @@ const char* check_open(const PlatCanvas* (*window_at_exit)()) {
     return why.c_str();
   }
   c.active = true;
+  c.after = read_after();
   exit_window = window_at_exit;
   std::atexit(finish_at_exit);
   return nullptr;
@@ -74,6 +126,8 @@ void check_note_event(int kind, int x, int y, int key) {
   Check& c = check();
   if (!c.active || c.finished)
     return;
+  if (c.next_after < c.after.size() && exit_window)
+    keep_window_up_to(c.event_count, exit_window());
   ++c.event_count;
   switch (kind) {
     case EVENT_MOUSE:
@@ -124,9 +178,8 @@ void check_finish(const char* how, const PlatCanvas* window) {
     soft_write_png(c.surface, in_folder("surface.png").c_str());
   if (window)
     soft_write_png(window, in_folder("window.png").c_str());
-#else
-  (void)window;  // a build without PNG files leaves the pictures out
 #endif
+  keep_window_up_to(c.event_count, window);  // a build without PNG files leaves them out
   if (std::FILE* end = std::fopen(in_folder("end.txt").c_str(), "w")) {
     std::fprintf(end, "events %lld\nclosed_by_checker %d\nquit_delivered %d\nended %s\n",
                  c.event_count, c.closed_by_checker ? 1 : 0, c.quit_delivered ? 1 : 0, how);

@@ -1,0 +1,248 @@
+// Runs one program with its limits; see run.h.
+#include "tools/check/run.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+extern char** environ;
+
+namespace check {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How many processes each process group has, from one scan of /proc shared
+// by every run going on at the time and renewed at most every 20 ms.
+int processes_in_group(pid_t group) {
+  static std::mutex mutex;
+  static Clock::time_point taken;
+  static std::map<pid_t, int> counts;
+  std::lock_guard<std::mutex> lock(mutex);
+  const auto now = Clock::now();
+  if (now - taken > std::chrono::milliseconds(20)) {
+    taken = now;
+    counts.clear();
+    if (DIR* proc = opendir("/proc")) {
+      while (const dirent* entry = readdir(proc)) {
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
+          continue;
+        const std::string path = std::string("/proc/") + entry->d_name + "/stat";
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+          continue;
+        char buffer[512];
+        const ssize_t got = read(fd, buffer, sizeof buffer - 1);
+        close(fd);
+        if (got <= 0)
+          continue;
+        buffer[got] = '\0';
+        // "pid (name) state ppid pgrp ...": the name may hold anything but
+        // ends at the last ')'.
+        const char* close_paren = std::strrchr(buffer, ')');
+        char state = 0;
+        int ppid = 0, pgrp = 0;
+        if (close_paren && std::sscanf(close_paren + 1, " %c %d %d", &state, &ppid, &pgrp) == 3 &&
+            state != 'Z')
+          ++counts[pgrp];
+      }
+      closedir(proc);
+    }
+  }
+  const auto found = counts.find(group);
+  return found == counts.end() ? 0 : found->second;
+}
+
+std::vector<std::string> environment(const RunRequest& request) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    for (const char* ours : {"VELKO_BACKEND=", "VELKO_CHECK=", "VELKO_CHECK_AFTER="})
+      if (entry.rfind(ours, 0) == 0)
+        goto skip;
+    env.push_back(entry);
+  skip:;
+  }
+  env.push_back("VELKO_BACKEND=headless");
+  env.push_back("VELKO_CHECK=" + request.transcript);
+  if (!request.after.empty())
+    env.push_back("VELKO_CHECK_AFTER=" + request.after);
+  return env;
+}
+
+void set_limit(int resource, rlim_t value) {
+  const rlimit limit{value, value};
+  setrlimit(resource, &limit);
+}
+
+}  // namespace
+
+RunOutcome run_program(const RunRequest& request) {
+  RunOutcome outcome;
+  if (request.command.empty()) {
+    outcome.message = "no program";
+    return outcome;
+  }
+  // Everything the child needs is made before fork: after it, in a process
+  // with threads, only async-signal-safe calls are allowed.
+  std::vector<std::string> env_strings = environment(request);
+  std::vector<char*> env, argv;
+  for (auto& e : env_strings)
+    env.push_back(e.data());
+  env.push_back(nullptr);
+  std::vector<std::string> args = request.command;
+  for (auto& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const bool has_path = args[0].find('/') != std::string::npos;
+  const Limits& limits = request.limits;
+
+  int output_pipe[2], error_pipe[2];
+  if (pipe2(output_pipe, O_CLOEXEC) != 0) {
+    outcome.message = std::string("cannot make a pipe: ") + std::strerror(errno);
+    return outcome;
+  }
+  if (pipe2(error_pipe, O_CLOEXEC) != 0) {
+    close(output_pipe[0]);
+    close(output_pipe[1]);
+    outcome.message = std::string("cannot make a pipe: ") + std::strerror(errno);
+    return outcome;
+  }
+  const auto started = Clock::now();
+  const pid_t pid = fork();
+  if (pid < 0) {
+    outcome.message = std::string("cannot start a process: ") + std::strerror(errno);
+    for (int fd : {output_pipe[0], output_pipe[1], error_pipe[0], error_pipe[1]})
+      close(fd);
+    return outcome;
+  }
+  if (pid == 0) {
+    setpgid(0, 0);  // the program and whatever it starts are stopped together
+    const int null = open("/dev/null", O_RDONLY);
+    if (null >= 0)
+      dup2(null, 0);
+    dup2(output_pipe[1], 1);
+    dup2(output_pipe[1], 2);
+    int error = 0;
+    if (chdir(request.work.c_str()) != 0) {
+      error = errno;
+    } else {
+      if (limits.memory_mb > 0)
+        set_limit(RLIMIT_AS, static_cast<rlim_t>(limits.memory_mb) << 20);
+      if (limits.file_mb > 0)
+        set_limit(RLIMIT_FSIZE, static_cast<rlim_t>(limits.file_mb) << 20);
+      set_limit(RLIMIT_CORE, 0);
+      if (has_path)
+        execve(argv[0], argv.data(), env.data());
+      else
+        execvpe(argv[0], argv.data(), env.data());
+      error = errno;
+    }
+    (void)!write(error_pipe[1], &error, sizeof error);
+    _exit(127);
+  }
+  setpgid(pid, pid);
+  close(output_pipe[1]);
+  close(error_pipe[1]);
+  int exec_error = 0;
+  if (read(error_pipe[0], &exec_error, sizeof exec_error) != sizeof exec_error)
+    exec_error = 0;
+  close(error_pipe[0]);
+
+  const auto deadline = started + std::chrono::duration<double>(limits.seconds);
+  auto next_count = started;
+  bool open_output = true;
+  int status = 0;
+  rusage usage{};
+  bool reaped = false;
+  Ending stopped = Ending::EXITED;  // why the checker stopped it, if it did
+  char buffer[65536];
+  while (!reaped) {
+    if (open_output) {
+      pollfd p{output_pipe[0], POLLIN, 0};
+      if (poll(&p, 1, 10) > 0) {
+        const ssize_t got = read(output_pipe[0], buffer, sizeof buffer);
+        if (got > 0) {
+          const long long room =
+              limits.output_bytes - static_cast<long long>(outcome.output.size());
+          if (room > 0)
+            outcome.output.append(buffer, static_cast<std::size_t>(std::min<long long>(room, got)));
+          outcome.output_bytes += got;
+          if (outcome.output_bytes > limits.output_bytes && stopped == Ending::EXITED) {
+            stopped = Ending::OUTPUT_LIMIT;
+            kill(-pid, SIGKILL);
+          }
+        } else if (got == 0) {
+          open_output = false;
+        }
+      }
+    } else {
+      usleep(5000);
+    }
+    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+    if (done == pid) {
+      reaped = true;
+      break;
+    }
+    const auto now = Clock::now();
+    if (now >= deadline && stopped == Ending::EXITED) {
+      stopped = Ending::TIMED_OUT;
+      kill(-pid, SIGKILL);
+    }
+    if (limits.processes > 0 && now >= next_count && stopped == Ending::EXITED) {
+      next_count = now + std::chrono::milliseconds(25);
+      if (processes_in_group(pid) > limits.processes) {
+        stopped = Ending::PROCESS_LIMIT;
+        kill(-pid, SIGKILL);
+      }
+    }
+  }
+  // Whatever it left running in its group goes with it, and what is left in
+  // the pipe is read without waiting for those to close it.
+  kill(-pid, SIGKILL);
+  if (open_output) {
+    fcntl(output_pipe[0], F_SETFL, O_NONBLOCK);
+    ssize_t got;
+    while ((got = read(output_pipe[0], buffer, sizeof buffer)) > 0) {
+      const long long room = limits.output_bytes - static_cast<long long>(outcome.output.size());
+      if (room > 0)
+        outcome.output.append(buffer, static_cast<std::size_t>(std::min<long long>(room, got)));
+      outcome.output_bytes += got;
+    }
+  }
+  close(output_pipe[0]);
+  outcome.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+  outcome.cpu_seconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
+                        usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+  outcome.max_rss_kb = usage.ru_maxrss;
+  if (exec_error != 0) {
+    outcome.ending = Ending::CANNOT_RUN;
+    outcome.message =
+        std::string("cannot run ") + request.command[0] + ": " + std::strerror(exec_error);
+    return outcome;
+  }
+  if (stopped != Ending::EXITED) {
+    outcome.ending = stopped;
+    return outcome;
+  }
+  if (WIFSIGNALED(status)) {
+    outcome.ending = Ending::SIGNALED;
+    outcome.signal = WTERMSIG(status);
+  } else {
+    outcome.ending = Ending::EXITED;
+    outcome.exit_code = WEXITSTATUS(status);
+  }
+  return outcome;
+}
+
+}  // namespace check
