@@ -76,7 +76,7 @@ const Student kClass[] = {
     {"animates", "animate", "differs", "the window after event 7:"},
     {"early", "early", "differs", "ended early: used 4 of"},
     {"crashes", "crash", "crashed", "signal 6"},
-    {"hangs", "hang", "hung", "did not end within 1 s"},
+    {"hangs", "hang", "hung", "did not end within 3 s"},
     {"prints", "print", "output_limit", "printed more than the limit of 65536 bytes"},
     {"bigfile", "bigfile", "file_limit", "a file larger than the limit of 1 MB"},
     {"memory", "memory", "memory_limit", "memory limit of 256 MB"},
@@ -99,7 +99,7 @@ TEST(VelkoCheckClass, EachProgramIsClassifiedAndReported) {
   fs::create_directories("class/empty");  // a student who handed nothing in
   const std::string memory = kSanitized ? "0" : "256";
   const Checked run = check_class(
-      "-j 2 -t 1 --after 3,7,last --output-limit 64 --file-size 1 --processes 8 --memory " +
+      "-j 2 -t 3 --after 3,7,last --output-limit 64 --file-size 1 --processes 8 --memory " +
       memory + " -s a.scr -s b.scr -r " + VELKO_CLASS_MEMBER_PATH + " -o out class");
   EXPECT_EQ(run.status, 1) << run.out;
   const std::string json = read_file("out/results.json");

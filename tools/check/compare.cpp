@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +40,12 @@ std::vector<std::pair<std::string, long long>> read_values(const fs::path& path,
 
 bool contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
+}
+
+std::string percent(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4g", value);
+  return text;
 }
 
 }  // namespace
@@ -179,7 +186,7 @@ std::string describe_ending(const RunOutcome& outcome, const Transcript& t) {
     return out.str();
   }
   if (t.closed_by_checker)
-    out << "closed by the checker when its script ran out, ";
+    out << "was closed by the checker when its script ran out, ";
   else
     out << "ended by itself, ";
   out << "status " << outcome.exit_code << ", after " << t.events_given << " events";
@@ -328,7 +335,7 @@ void compare_run(const std::string& reference_folder, const Settings& settings, 
       d << what << " has another size";
     else
       d << what << ": " << p.pixels.beyond_tolerance << " pixels differ ("
-        << p.pixels.share_percent() << " %)";
+        << percent(p.pixels.share_percent()) << " %)";
     differences.push_back(d.str());
   }
   if (!r->log.match())
