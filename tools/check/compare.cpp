@@ -38,6 +38,13 @@ std::vector<std::pair<std::string, long long>> read_values(const fs::path& path,
   return values;
 }
 
+std::string read_bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
 bool contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
@@ -283,6 +290,21 @@ void compare_run(const std::string& reference_folder, const Settings& settings, 
     const fs::path got_path = got_dir / (name + ".png"), ref_path = ref_dir / (name + ".png");
     Picture got, ref;
     std::string why;
+    // Files alike byte for byte hold alike pictures: most students' runs
+    // need no decoding.
+    const std::string got_bytes = read_bytes(got_path), ref_bytes = read_bytes(ref_path);
+    int width = 0, height = 0;
+    if (got_bytes == ref_bytes && png_size(got_bytes, &width, &height)) {
+      p.got = got_path.string();
+      p.reference = ref_path.string();
+      p.pixels.same_size = true;
+      p.pixels.total = static_cast<long long>(width) * height;
+      p.match = true;
+      score_sum += 100;
+      ++parts;
+      r->pictures.push_back(p);
+      continue;
+    }
     p.missing = !read_png(got_path.string(), &got, &why);
     p.reference_missing = !read_png(ref_path.string(), &ref, &why);
     if (!p.missing)

@@ -26,6 +26,9 @@ struct PixelComparison {
   double share_percent() const { return total ? 100.0 * beyond_tolerance / total : 0; }
 };
 
+// The size a PNG file's header gives; false when it is not a PNG file.
+bool png_size(const std::string& bytes, int* width, int* height);
+
 // Compares the two pixel by pixel; a channel may differ by up to
 // `tolerance` levels (0-255) before the pixel counts beyond the tolerance.
 // When `difference` is given it receives a picture of the larger extent:
