@@ -167,4 +167,12 @@ TEST(VelkoCheckClass, KeptReferenceAndToleranceDecideAMatch) {
   const Checked unfit = check_class("-s b.scr -R first/reference" + memory + " -o x class");
   EXPECT_EQ(unfit.status, 4) << unfit.out;
   EXPECT_NE(unfit.out.find("no finished run for the script b"), std::string::npos) << unfit.out;
+  // A reference that crashes grades nobody.
+  add_student("broken", "crash");
+  const Checked broken =
+      check_class("-s a.scr -r class/broken/solution" + memory + " -o y class/matches/solution");
+  EXPECT_EQ(broken.status, 4) << broken.out;
+  EXPECT_NE(broken.out.find("the reference on the script a crashed: signal 6"), std::string::npos)
+      << broken.out;
+  EXPECT_FALSE(file_exists("y/results.json"));
 }

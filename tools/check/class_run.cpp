@@ -8,10 +8,12 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -158,6 +160,7 @@ void in_parallel(std::size_t count, int jobs, Task task) {
 }  // namespace
 
 int run_class(const ClassOptions& options) {
+  stop_programs_on_signals();
   const auto started = std::chrono::steady_clock::now();
   const double checker_cpu_before = cpu_seconds(RUSAGE_SELF);
   ClassResult result;
@@ -198,7 +201,10 @@ int run_class(const ClassOptions& options) {
                        ? options.jobs
                        : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 
-  // The reference: run now into out/reference, or read from a kept folder.
+  // A report of its own: runs left from an earlier one in this folder go.
+  fs::remove_all(out / "runs", error);
+
+  // The reference: run into out/reference, or read from a kept folder.
   fs::path reference = out / "reference";
   if (!options.reference_folder.empty()) {
     reference = fs::absolute(options.reference_folder);
@@ -216,49 +222,53 @@ int run_class(const ClassOptions& options) {
   } else {
     result.reference = "the program " + options.reference_program[0];
     result.reference_runs.resize(result.scripts.size());
-    bool failed = false;
-    in_parallel(result.scripts.size(), jobs, [&](std::size_t i) {
-      const ScriptInfo& s = result.scripts[i];
-      RunResult& r = result.reference_runs[i];
-      r.script = s.name;
-      r.folder = (reference / s.name).string();
-      std::string problem;
-      if (!prepare(r.folder, s.text, &problem)) {
-        r.status = "cannot_run";
-        r.message = problem;
-        failed = true;
-        return;
-      }
-      r.outcome = run_in(r.folder, options.reference_program, options);
-      r.transcript = read_transcript(r.folder);
-      r.status = classify_ending(r.outcome, r.transcript, options.settings.limits, &r.message);
-      if (!r.status.empty())
-        failed = true;
-    });
-    for (const RunResult& r : result.reference_runs) {
-      if (!r.status.empty()) {
-        std::fprintf(stderr, "velko-check: the reference on the script %s %s\n", r.script.c_str(),
-                     r.message.c_str());
-      }
-    }
-    if (failed)
-      return 4;
   }
 
-  // Every student on every script.
+  // The reference's runs first, then every student on every script, all in
+  // one pool: a student's run waits for the reference only to be compared.
+  const bool run_reference = !result.reference_runs.empty();
+  std::vector<bool> reference_done(result.scripts.size(), !run_reference);
+  std::atomic<bool> reference_failed{false};
+  std::mutex mutex;
+  std::condition_variable reference_ready;
   struct Task {
     std::size_t student, script;
+    bool reference;
   };
   std::vector<Task> tasks;
+  if (run_reference)
+    for (std::size_t j = 0; j < result.scripts.size(); ++j)
+      tasks.push_back({0, j, true});
   for (std::size_t i = 0; i < result.students.size(); ++i) {
     result.students[i].runs.resize(result.scripts.size());
     for (std::size_t j = 0; j < result.scripts.size(); ++j)
-      tasks.push_back({i, j});
+      tasks.push_back({i, j, false});
   }
   in_parallel(tasks.size(), jobs, [&](std::size_t k) {
-    Student& student = result.students[tasks[k].student];
-    const ScriptInfo& script = result.scripts[tasks[k].script];
-    RunResult& r = student.runs[tasks[k].script];
+    const Task& task = tasks[k];
+    const ScriptInfo& script = result.scripts[task.script];
+    if (task.reference) {
+      RunResult& r = result.reference_runs[task.script];
+      r.script = script.name;
+      r.folder = (reference / script.name).string();
+      std::string problem;
+      if (prepare(r.folder, script.text, &problem)) {
+        r.outcome = run_in(r.folder, options.reference_program, options);
+        r.transcript = read_transcript(r.folder);
+        r.status = classify_ending(r.outcome, r.transcript, options.settings.limits, &r.message);
+      } else {
+        r.status = "cannot_run";
+        r.message = problem;
+      }
+      if (!r.status.empty())
+        reference_failed = true;
+      std::lock_guard<std::mutex> lock(mutex);
+      reference_done[task.script] = true;
+      reference_ready.notify_all();
+      return;
+    }
+    Student& student = result.students[task.student];
+    RunResult& r = student.runs[task.script];
     r.student = student.name;
     r.script = script.name;
     r.folder = (out / "runs" / safe_name(student.name) / script.name).string();
@@ -274,8 +284,20 @@ int run_class(const ClassOptions& options) {
       return;
     }
     r.outcome = run_in(r.folder, {student.program}, options);
-    compare_run((reference / script.name).string(), options.settings, &r);
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      reference_ready.wait(lock, [&] { return reference_done[task.script]; });
+    }
+    if (!reference_failed)
+      compare_run((reference / script.name).string(), options.settings, &r);
   });
+  if (reference_failed) {
+    for (const RunResult& r : result.reference_runs)
+      if (!r.status.empty())
+        std::fprintf(stderr, "velko-check: the reference on the script %s %s\n", r.script.c_str(),
+                     r.message.c_str());
+    return 4;
+  }
 
   result.all_match = true;
   for (Student& s : result.students) {

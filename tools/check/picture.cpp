@@ -21,7 +21,7 @@ bool read_png(const std::string& path, Picture* picture, std::string* why) {
   image.format = PNG_FORMAT_RGB;
   // A window is never this large; a file that says so is refused, not
   // allocated.
-  if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
+  if (image.width == 0 || image.height == 0 || image.width > 8192 || image.height > 8192) {
     *why = "the picture's size is out of range";
     png_image_free(&image);
     return false;

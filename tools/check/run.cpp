@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -65,6 +66,28 @@ int processes_in_group(pid_t group) {
   return found == counts.end() ? 0 : found->second;
 }
 
+// The process groups of the runs going on, for the signal handler.
+constexpr int kMaxRunning = 512;
+std::atomic<pid_t> running[kMaxRunning];
+
+void note_running(pid_t group, bool on) {
+  for (auto& slot : running) {
+    pid_t expected = on ? 0 : group;
+    if (slot.compare_exchange_strong(expected, on ? group : 0))
+      return;
+  }
+}
+
+void stop_all(int signal) {
+  for (auto& slot : running) {
+    const pid_t group = slot.load();
+    if (group > 0)
+      kill(-group, SIGKILL);
+  }
+  ::signal(signal, SIG_DFL);
+  raise(signal);
+}
+
 std::vector<std::string> environment(const RunRequest& request) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
@@ -88,6 +111,14 @@ void set_limit(int resource, rlim_t value) {
 }
 
 }  // namespace
+
+void stop_programs_on_signals() {
+  struct sigaction action {};
+  action.sa_handler = stop_all;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    sigaction(signal, &action, nullptr);
+}
 
 RunOutcome run_program(const RunRequest& request) {
   RunOutcome outcome;
@@ -154,6 +185,7 @@ RunOutcome run_program(const RunRequest& request) {
     _exit(127);
   }
   setpgid(pid, pid);
+  note_running(pid, true);
   close(output_pipe[1]);
   close(error_pipe[1]);
   int exec_error = 0;
@@ -221,6 +253,7 @@ RunOutcome run_program(const RunRequest& request) {
   // Whatever it left running in its group goes with it, and what is left in
   // the pipe is read without waiting for those to close it.
   kill(-pid, SIGKILL);
+  note_running(pid, false);
   if (open_output) {
     fcntl(output_pipe[0], F_SETFL, O_NONBLOCK);
     ssize_t got;

@@ -49,4 +49,9 @@ struct RunOutcome {
 
 RunOutcome run_program(const RunRequest& request);
 
+// Makes SIGINT, SIGTERM and SIGHUP stop every program still running before
+// the checker ends, since each runs in a process group of its own and
+// would not get the signal.
+void stop_programs_on_signals();
+
 }  // namespace check
