@@ -32,8 +32,11 @@ bool executable_file(const fs::path& path) {
 
 std::string after_list(const std::vector<long long>& after) {
   std::string text;
-  for (long long n : after)
-    text += (text.empty() ? "" : ",") + std::to_string(n);
+  for (long long n : after) {
+    if (!text.empty())
+      text += ',';
+    text += std::to_string(n);
+  }
   return text;
 }
 
