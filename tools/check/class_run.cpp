@@ -313,6 +313,8 @@ int run_class(const ClassOptions& options) {
       result.programs_cpu_seconds += r.outcome.cpu_seconds;
     }
     s.score = s.runs.empty() ? 0 : sum / s.runs.size();
+    if (s.status != "match")
+      s.score = std::min(s.score, 99.999);
     result.all_match = result.all_match && s.status == "match";
   }
   for (const RunResult& r : result.reference_runs)
@@ -336,7 +338,7 @@ int run_class(const ClassOptions& options) {
   int matched = 0;
   for (const Student& s : result.students) {
     matched += s.status == "match";
-    std::printf("%-24s %-14s %6.2f", s.name.c_str(), s.status.c_str(), s.score);
+    std::printf("%-24s %-14s %7.3f", s.name.c_str(), s.status.c_str(), s.score);
     for (const RunResult& r : s.runs)
       if (r.status != "match")
         std::printf("  [%s] %s", r.script.c_str(), r.message.c_str());

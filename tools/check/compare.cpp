@@ -377,6 +377,7 @@ void compare_run(const std::string& reference_folder, const Settings& settings, 
     r->message = "matches the reference";
   } else {
     r->status = "differs";
+    r->score = std::min(r->score, 99.999);  // a score of 100 is kept for a match
     for (std::size_t i = 0; i < differences.size(); ++i)
       r->message += (i ? "; " : "") + differences[i];
   }
