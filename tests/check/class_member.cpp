@@ -8,6 +8,7 @@
 //   early     ends by itself at the 4th event
 //   crash     aborts at the 4th event   hang      stops asking for events
 //   print     prints without end        bigfile   writes a file without end
+//   logs      writes to the log window without end
 //   memory    allocates without end     fork      starts processes that stay
 //   nostart   ends without starting the runtime
 #include <signal.h>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/velko.h"
@@ -53,6 +55,11 @@ int main(int argc, char** argv) {
     if (events == 2 && is("print"))
       for (;;)
         std::puts("still here");
+    if (events == 2 && is("logs")) {
+      const std::string line(2000, 'x');
+      for (;;)
+        VELKO_log("%s\n", line.c_str());
+    }
     if (events == 2 && is("bigfile")) {
       std::FILE* file = std::fopen("big.txt", "w");
       for (;;)

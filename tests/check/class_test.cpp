@@ -79,6 +79,7 @@ const Student kClass[] = {
     {"hangs", "hang", "hung", "did not end within 3 s"},
     {"prints", "print", "output_limit", "printed more than the limit of 65536 bytes"},
     {"bigfile", "bigfile", "file_limit", "a file larger than the limit of 1 MB"},
+    {"logs", "logs", "file_limit", "a file larger than the limit of 1 MB"},
     {"memory", "memory", "memory_limit", "memory limit of 256 MB"},
     {"forks", "fork", "process_limit", "more than 8 processes"},
     {"nostart", "nostart", "not_started", "without starting the VELKO runtime"},
@@ -139,6 +140,7 @@ TEST(VelkoCheckClass, EachProgramIsClassifiedAndReported) {
   // The bounded output is kept, and the big file stopped at its limit.
   EXPECT_EQ(fs::file_size("out/runs/prints/a/output.txt"), 65536u);
   EXPECT_LE(fs::file_size("out/runs/bigfile/a/work/big.txt"), 1u << 20);
+  EXPECT_LE(fs::file_size("out/runs/logs/a/log.txt"), 1u << 20);
   EXPECT_NE(
       junit.find("tests=\"" + std::to_string(2 * (std::size(kClass) - kSanitized + 1)) + "\""),
       std::string::npos);
