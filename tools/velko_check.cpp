@@ -58,7 +58,8 @@ void usage(const char* why) {
                "usage: velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] PROGRAM [ARGUMENT...]\n"
                "  -s SCRIPT   the script file to play as the program's input (default: none)\n"
                "  -o FOLDER   where to leave the transcript (default: velko-check-output)\n"
-               "  -t SECONDS  the time the program may take (default: 10)\n");
+               "  -t SECONDS  the time the program may take (default: 10)\n"
+               "velko-check --class --help: checking a whole class against a reference\n");
 }
 
 bool parse(int argc, char** argv, Options* options) {
@@ -212,8 +213,10 @@ void resolve_program(Options* options) {
 }
 
 void class_usage(const char* why) {
-  if (why)
-    std::fprintf(stderr, "velko-check: %s\n", why);
+  if (why) {
+    std::fprintf(stderr, "velko-check: %s\n(velko-check --class --help lists the options)\n", why);
+    return;
+  }
   std::fprintf(
       stderr,
       "usage: velko-check --class [OPTION...] (-r REFERENCE | -R FOLDER) SUBMISSION...\n"

@@ -178,3 +178,32 @@ TEST(VelkoCheckClass, KeptReferenceAndToleranceDecideAMatch) {
       << broken.out;
   EXPECT_FALSE(file_exists("y/results.json"));
 }
+
+TEST(VelkoCheckClass, WrongCommandLinesAreRefused) {
+  ScopedTempDir dir;
+  write_file("a.scr", kScriptA);
+  fs::create_directories("sub");
+  write_file("sub/a.scr", kScriptA);
+  fs::create_directories("class/one");
+  const struct {
+    const char* arguments;
+    const char* says;
+  } wrong[] = {
+      {"-r p", "no submissions to check"},
+      {"class", "give the reference: either -r PROGRAM or -R FOLDER"},
+      {"-r p -R q class", "give the reference: either -r PROGRAM or -R FOLDER"},
+      {"-j 0 -r p class", "not a good value for -j: 0"},
+      {"--tolerance 256 -r p class", "not a good value for --tolerance: 256"},
+      {"--after 5,x -r p class", "not a good value for --after: 5,x"},
+      {"--bogus 1 -r p class", "unknown option: --bogus"},
+      {"-r p no-such-folder", "no such program or folder: no-such-folder"},
+      {"-s missing.scr -r p class", "cannot read the script file missing.scr"},
+      {"-s a.scr -s sub/a.scr -r p class", "two scripts are named a"},
+      {"-r p sub", "the folder sub has no sub-folder"},
+  };
+  for (const auto& w : wrong) {
+    const Checked run = check_class(w.arguments);
+    EXPECT_EQ(run.status, 64) << w.arguments;
+    EXPECT_NE(run.out.find(w.says), std::string::npos) << w.arguments << "\n" << run.out;
+  }
+}
