@@ -169,6 +169,11 @@ TEST(VelkoCheckClass, KeptReferenceAndToleranceDecideAMatch) {
   const Checked unfit = check_class("-s b.scr -R first/reference" + memory + " -o x class");
   EXPECT_EQ(unfit.status, 4) << unfit.out;
   EXPECT_NE(unfit.out.find("no finished run for the script b"), std::string::npos) << unfit.out;
+  const Checked no_pictures =
+      check_class("-s a.scr -R first/reference --after 4" + memory + " -o z class");
+  EXPECT_EQ(no_pictures.status, 4) << no_pictures.out;
+  EXPECT_NE(no_pictures.out.find("has no after-4.png for the script a"), std::string::npos)
+      << no_pictures.out;
   // A reference that crashes grades nobody.
   add_student("broken", "crash");
   const Checked broken =

@@ -221,6 +221,19 @@ int run_class(const ClassOptions& options) {
                      options.reference_folder.c_str(), s.name.c_str());
         return 4;
       }
+      // A picture after event N is there when that run got so far and was
+      // asked for it; one not asked for would make every student differ.
+      const long long given = read_transcript((reference / s.name).string()).events_given;
+      for (long long n : options.settings.after) {
+        const std::string picture = "after-" + std::to_string(n) + ".png";
+        if (n <= given && !fs::exists(reference / s.name / picture, error)) {
+          std::fprintf(stderr,
+                       "velko-check: the reference folder %s has no %s for the script %s: make "
+                       "it again with --after %lld\n",
+                       options.reference_folder.c_str(), picture.c_str(), s.name.c_str(), n);
+          return 4;
+        }
+      }
     }
   } else {
     result.reference = "the program " + options.reference_program[0];
