@@ -3,10 +3,13 @@
 // write without end, allocate or fork without end, or never start the
 // runtime; each classified and reported as it is.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -211,4 +214,39 @@ TEST(VelkoCheckClass, WrongCommandLinesAreRefused) {
     EXPECT_EQ(run.status, 64) << w.arguments;
     EXPECT_NE(run.out.find(w.says), std::string::npos) << w.arguments << "\n" << run.out;
   }
+}
+
+TEST(VelkoCheckClass, AnInterruptedCheckerLeavesNoProgramRunning) {
+  ScopedTempDir dir;
+  write_file("a.scr", kScriptA);
+  add_student("hangs", "hang");
+  const pid_t checker = fork();
+  ASSERT_GE(checker, 0);
+  if (checker == 0) {
+    execl(VELKO_CHECK_PATH, VELKO_CHECK_PATH, "--class", "--memory", "0", "-t", "60", "-s", "a.scr",
+          "-r", VELKO_CLASS_MEMBER_PATH, "-o", "out", "class", nullptr);
+    _exit(127);
+  }
+  // The program is running once its transcript has its second event.
+  for (int i = 0; i < 500 && read_file("out/runs/hangs/a/events.txt").size() < 30; ++i)
+    usleep(10000);
+  const std::string run = read_file("out/runs/hangs/a/run.txt");
+  ASSERT_EQ(read_file("out/runs/hangs/a/events.txt"), "VELKO_PERIODIC(1);\nVELKO_PERIODIC(1);\n");
+  kill(checker, SIGTERM);
+  int status = 0;
+  waitpid(checker, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  // Nothing of the run is left: no process works in its folder.
+  usleep(100000);
+  const std::string work = fs::current_path().string() + "/out/runs/hangs/a/work";
+  int left = 0;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::error_code error;
+    if (fs::read_symlink(entry.path() / "cwd", error).string() == work) {
+      ++left;
+      kill(std::atoi(entry.path().filename().c_str()), SIGKILL);
+    }
+  }
+  EXPECT_EQ(left, 0);
+  EXPECT_TRUE(run.empty());  // the run had not ended when the checker was stopped
 }
