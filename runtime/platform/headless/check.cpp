@@ -105,6 +105,7 @@ const char* check_open(const PlatCanvas* (*window_at_exit)()) {
     return nullptr;
   static std::string why;
   c.folder = folder;
+  c.after = read_after();
   c.events = std::fopen(in_folder("events.txt").c_str(), "w");
   c.log = std::fopen(in_folder("log.txt").c_str(), "w");
   if (!c.events || !c.log) {
@@ -112,7 +113,6 @@ const char* check_open(const PlatCanvas* (*window_at_exit)()) {
     return why.c_str();
   }
   c.active = true;
-  c.after = read_after();
   exit_window = window_at_exit;
   std::atexit(finish_at_exit);
   return nullptr;
