@@ -6,7 +6,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -155,13 +157,7 @@ void json_run(std::ostream& o, const RunResult& r, const std::string& folder, co
   o << "}";
 }
 
-std::string data_uri(const std::string& path) {
-  if (path.empty())
-    return "";
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  const std::string b = bytes.str();
+std::string data_uri(const std::string& b) {
   static const char* const digits =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out = "data:image/png;base64,";
@@ -188,12 +184,35 @@ std::string data_uri(const std::string& path) {
   return out;
 }
 
-std::string image(const std::string& path, const char* what) {
-  if (path.empty())
-    return "<span class=\"none\">no " + std::string(what) + "</span>";
-  return "<img class=\"thumb\" alt=\"" + std::string(what) + "\" title=\"" + what +
-         " (click for full size)\" src=\"" + data_uri(path) + "\">";
-}
+// The pictures of the page, each held once however often it shows: most
+// students' windows are the reference's, byte for byte.
+class Pictures {
+ public:
+  // An <img> whose picture a script at the end of the page fills in.
+  std::string image(const std::string& path, const char* what) {
+    if (path.empty())
+      return "<span class=\"none\">no " + std::string(what) + "</span>";
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const auto [at, added] = index_.emplace(bytes.str(), index_.size());
+    if (added)
+      order_.push_back(&at->first);
+    return "<img class=\"thumb\" alt=\"" + std::string(what) + "\" title=\"" + what +
+           " (click for full size)\" data-picture=\"" + std::to_string(at->second) + "\">";
+  }
+  void write_script(std::ostream& o) const {
+    o << "<script>\nconst PICTURES = [\n";
+    for (const std::string* bytes : order_)
+      o << "\"" << data_uri(*bytes) << "\",\n";
+    o << "];\nfor (const img of document.querySelectorAll('img[data-picture]'))\n"
+      << "  img.src = PICTURES[Number(img.dataset.picture)];\n</script>\n";
+  }
+
+ private:
+  std::map<std::string, std::size_t> index_;
+  std::vector<const std::string*> order_;
+};
 
 const char* const STYLE = R"(
 body{font:14px/1.4 sans-serif;margin:1em 2em;color:#222}
@@ -324,6 +343,7 @@ bool write_junit(const std::string& folder, const ClassResult& result) {
 
 bool write_html(const std::string& folder, const ClassOptions& options, const ClassResult& result) {
   std::ofstream o(fs::path(folder) / "index.html");
+  Pictures pictures;
   int matched = 0;
   for (const Student& s : result.students)
     matched += s.status == "match";
@@ -354,9 +374,9 @@ bool write_html(const std::string& folder, const ClassOptions& options, const Cl
     for (const RunResult& r : st.runs) {
       o << "<td><table class=\"pics\"><tr>";
       const PictureResult* w = r.pictures.empty() ? nullptr : &r.pictures[0];
-      o << "<td>" << image(w ? w->got : "", "student's window") << "</td><td>"
-        << image(w ? w->reference : "", "reference's window") << "</td><td>"
-        << image(w ? w->difference : "", "difference") << "</td></tr></table>"
+      o << "<td>" << pictures.image(w ? w->got : "", "student's window") << "</td><td>"
+        << pictures.image(w ? w->reference : "", "reference's window") << "</td><td>"
+        << pictures.image(w ? w->difference : "", "difference") << "</td></tr></table>"
         << "<span class=\"status " << status_class(r.status) << "\">" << escape(r.status)
         << "</span> " << escape(r.message) << "</td>";
     }
@@ -376,10 +396,11 @@ bool write_html(const std::string& folder, const ClassOptions& options, const Cl
           << "<th>difference</th><th>pixels beyond tolerance</th></tr>\n";
         for (std::size_t k = 1; k < r.pictures.size(); ++k) {
           const PictureResult& p = r.pictures[k];
-          o << "<tr><td>" << p.after << "</td><td>" << image(p.got, "student's window")
-            << "</td><td>" << image(p.reference, "reference's window") << "</td><td>"
-            << image(p.difference, "difference") << "</td><td>" << p.pixels.beyond_tolerance << " ("
-            << number(p.pixels.share_percent()) << " %)</td></tr>\n";
+          o << "<tr><td>" << p.after << "</td><td>" << pictures.image(p.got, "student's window")
+            << "</td><td>" << pictures.image(p.reference, "reference's window") << "</td><td>"
+            << pictures.image(p.difference, "difference") << "</td><td>"
+            << p.pixels.beyond_tolerance << " (" << number(p.pixels.share_percent())
+            << " %)</td></tr>\n";
         }
         o << "</table>\n";
       }
@@ -404,8 +425,9 @@ bool write_html(const std::string& folder, const ClassOptions& options, const Cl
     }
     o << "</section>\n";
   }
-  o << "<div id=\"zoom\"><img alt=\"full size\"></div>\n<script>" << SCRIPT
-    << "</script>\n</body></html>\n";
+  o << "<div id=\"zoom\"><img alt=\"full size\"></div>\n";
+  pictures.write_script(o);
+  o << "<script>" << SCRIPT << "</script>\n</body></html>\n";
   return static_cast<bool>(o);
 }
 
