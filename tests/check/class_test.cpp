@@ -237,7 +237,7 @@ TEST(VelkoCheckClass, AnInterruptedCheckerLeavesNoProgramRunning) {
     _exit(127);
   }
   // The program is running once its transcript has its second event.
-  for (int i = 0; i < 500 && read_file("out/runs/hangs/a/events.txt").size() < 30; ++i)
+  for (int i = 0; i < 3000 && read_file("out/runs/hangs/a/events.txt").size() < 30; ++i)
     usleep(10000);
   const std::string run = read_file("out/runs/hangs/a/run.txt");
   ASSERT_EQ(read_file("out/runs/hangs/a/events.txt"), "VELKO_PERIODIC(1);\nVELKO_PERIODIC(1);\n");
