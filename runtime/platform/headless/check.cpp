@@ -54,8 +54,10 @@ std::vector<long long> read_after() {
   bool digits = false, bad = false;
   for (const char* p = text;; ++p) {
     if (*p >= '0' && *p <= '9') {
-      n = n * 10 + (*p - '0');
-      bad = bad || n > 1000000000LL;
+      if (!bad) {  // a number past the limit stops growing: no overflow
+        n = n * 10 + (*p - '0');
+        bad = n > 1000000000LL;
+      }
       digits = true;
     } else if (*p == ',' || *p == '\0') {
       if (digits && !bad && n > 0)
