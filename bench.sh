@@ -7,7 +7,7 @@
 # so that other work on the machine disturbs them as little as it can; the
 # instruction counts at the end (callgrind) repeat exactly from run to run.
 #
-#   ./bench.sh            everything (about four minutes)
+#   ./bench.sh            everything (about five minutes)
 #   ./bench.sh --no-desktop   without the desktop program under Xvfb
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -33,6 +33,8 @@ echo "== Drawing and text"
   --benchmark_report_aggregates_only=true --benchmark_format=csv >"$out/gbench.csv" 2>/dev/null
 echo "== Playback"
 for _ in 1 2 3 4 5; do "$bin/velko_playback_bench" >>"$out/playback.txt"; done
+echo "== Class check: 30 designers on 1,000 events each, and the reference"
+bench/class_bench.sh "$bin" 3 >"$out/class.txt"
 : >"$out/desktop.txt"
 if [ "$desktop" = 1 ]; then
   echo "== Desktop program under Xvfb (start-up, clicks, idle, memory)"
@@ -53,7 +55,7 @@ model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 echo
 echo "Machine: ${model:-unknown}, $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg), $(date -u +%Y-%m-%d)"
 echo
-awk -v desktop="$desktop" '
+awk -v desktop="$desktop" -v cores="$(nproc)" '
   # Google Benchmark CSV: name,iterations,real_time,cpu_time,time_unit,...
   FILENAME ~ /gbench/ && NR > 0 {
     n = split($0, f, ",")
@@ -68,6 +70,11 @@ awk -v desktop="$desktop" '
     if ($1 == "playback_copy_us") { cop[runs] = $2 }
   }
   FILENAME ~ /desktop/ { d[$1] = $2 }
+  FILENAME ~ /class/ {
+    if ($1 == "class_wall_s") { cwall[++cruns] = $2 }
+    if ($1 == "class_checker_cpu_s") { cchk[cruns] = $2 }
+    if ($1 == "class_programs_cpu_s") { cprog[cruns] = $2 }
+  }
   FILENAME ~ /instructions/ { ir[$1] = $2 }
   function median(a, n,    i, j, t, b) {
     for (i = 1; i <= n; i++) b[i] = a[i]
@@ -96,6 +103,14 @@ awk -v desktop="$desktop" '
         sprintf("%.2f", median(q1, runs)), ">= 0.90", yes(median(q1, runs) >= 0.9))
     row("  the same, with the copy", sprintf("%.0f events/s", e), sprintf("1 / (redraw + copy %.1f us)", cp),
         sprintf("%.2f", median(q2, runs)), ">= 0.90", yes(median(q2, runs) >= 0.9))
+    if (cruns > 0) {
+      for (i = 1; i <= cruns; i++) cshare[i] = 100 * cchk[i] / (cchk[i] + cprog[i])
+      cw = median(cwall, cruns)
+      row("Class check, 30 x 1,000 events + ref.", sprintf("%.2f s wall (%d runs)", cw, cruns),
+          sprintf("programs %.1f s CPU, %d cores", median(cprog, cruns), cores), "-", "<= 10 s", yes(cw <= 10))
+      row("  the checker: own share of CPU time", sprintf("%.1f %%", median(cshare, cruns)),
+          sprintf("checker %.2f s CPU", median(cchk, cruns)), "-", "<= 20 %", yes(median(cshare, cruns) <= 20))
+    }
     if (desktop == 1) {
       row("GTK click to drawn, median", sprintf("%.2f ms", d["click_median_ms"]), sprintf("%d clicks under Xvfb", d["click_count"]), "-", "<= 2 ms", yes(d["click_median_ms"] <= 2))
       row("GTK click to drawn, 99th percentile", sprintf("%.2f ms", d["click_p99_ms"]), sprintf("max %.2f ms", d["click_max_ms"]), "-", "<= 5 ms", yes(d["click_p99_ms"] <= 5))
@@ -114,4 +129,4 @@ awk -v desktop="$desktop" '
       printf "\nInstructions per call (callgrind): redraw %d, panel label %d, status line %d, log line %d, surface copy %d\n", ir["redraw"], ir["label"], ir["status"], ir["log"], ir["copy"]
     }
   }
-' "$out/gbench.csv" "$out/playback.txt" "$out/instructions.txt" "$out/desktop.txt"
+' "$out/gbench.csv" "$out/playback.txt" "$out/class.txt" "$out/instructions.txt" "$out/desktop.txt"

@@ -13,7 +13,10 @@ cd "$(dirname "$0")"
 . scripts/packages.sh
 # shellcheck disable=SC2086
 ensure_packages $BUILD_PACKAGES $DESKTOP_TEST_PACKAGES $WINDOWS_CROSS_PACKAGES $WINE_TEST_PACKAGES \
-  $FUZZ_PACKAGES
+  $FUZZ_PACKAGES $BROWSER_TEST_PACKAGES
+# The browser tests' node project (puppeteer-core), as its lock file says.
+command -v npm >/dev/null 2>&1 || ensure_packages nodejs npm
+npm ci --prefix tests/browser --no-audit --no-fund
 
 # The Wine tests keep a server running for the whole test run; a run that
 # stops half-way ends it too.

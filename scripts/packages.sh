@@ -43,6 +43,9 @@ BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-d
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
 # What ./bench.sh needs beside those: cairo as the reference, callgrind.
 BENCH_PACKAGES="libcairo2-dev valgrind"
+# The browser the tests open the project's pages in (through puppeteer-core,
+# from tests/browser/package-lock.json).
+BROWSER_TEST_PACKAGES="chromium"
 # The cross compiler for the Windows program.
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
 # Wine (64-bit) to run the Windows program and its checks in the tests.

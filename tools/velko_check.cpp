@@ -3,6 +3,10 @@
 // to its log window and which events it was given.
 //
 //   velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] PROGRAM [ARGUMENT...]
+//   velko-check --class [OPTION...] (-r REFERENCE | -R FOLDER) SUBMISSION...
+//
+// The second form checks a whole class against a reference (tools/check/,
+// docs/checking.md).
 //
 // The program runs as it was built for the desktop: the runtime's headless
 // backend is chosen through VELKO_BACKEND, and VELKO_CHECK tells it where to
@@ -18,6 +22,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -30,6 +35,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tools/check/class_run.h"
 
 namespace fs = std::filesystem;
 
@@ -51,7 +58,8 @@ void usage(const char* why) {
                "usage: velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] PROGRAM [ARGUMENT...]\n"
                "  -s SCRIPT   the script file to play as the program's input (default: none)\n"
                "  -o FOLDER   where to leave the transcript (default: velko-check-output)\n"
-               "  -t SECONDS  the time the program may take (default: 10)\n");
+               "  -t SECONDS  the time the program may take (default: 10)\n"
+               "velko-check --class --help: checking a whole class against a reference\n");
 }
 
 bool parse(int argc, char** argv, Options* options) {
@@ -204,9 +212,135 @@ void resolve_program(Options* options) {
     program = fs::absolute(program).string();
 }
 
+void class_usage(const char* why) {
+  if (why) {
+    std::fprintf(stderr, "velko-check: %s\n(velko-check --class --help lists the options)\n", why);
+    return;
+  }
+  std::fprintf(
+      stderr,
+      "usage: velko-check --class [OPTION...] (-r REFERENCE | -R FOLDER) SUBMISSION...\n"
+      "  SUBMISSION        a student's program, or a folder with one sub-folder a student\n"
+      "  -r REFERENCE      the reference program, run on the same scripts\n"
+      "  -R FOLDER         reference results kept from an earlier run (its reference/ folder)\n"
+      "  -s SCRIPT         a script to run every program on (repeat for more)\n"
+      "  -o FOLDER         where the runs and the reports go (default: velko-check-class)\n"
+      "  -j JOBS           programs run at once (default: one per core)\n"
+      "  -t SECONDS        the time each run may take (default: 10)\n"
+      "  --after N,N,...   also compare the window after these events\n"
+      "  --tolerance L     channel levels a pixel may be off and still agree (default: 0)\n"
+      "  --max-diff P      percent of pixels that may differ in a match (default: 0)\n"
+      "  --program NAME    the program's name inside each student's folder\n"
+      "  --memory MB       memory (address space) of each run, 0 for none (default: 2048)\n"
+      "  --file-size MB    size of each file a run writes, 0 for none (default: 64)\n"
+      "  --output-limit KB what a run may print (default: 1024)\n"
+      "  --processes N     processes a run may have at once (default: 16)\n"
+      "Exit status: 0 every program matched, 1 some did not, 4 the reference could not be\n"
+      "made or read, or the reports not written, 64 the command line was wrong.\n");
+}
+
+bool number_in(const std::string& text, double low, double high, double* value) {
+  char* end = nullptr;
+  *value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end && !*end && *value >= low && *value <= high;
+}
+
+// "5,10,last": "last" is the final window, compared always.
+bool parse_after(const std::string& text, std::vector<long long>* after) {
+  std::istringstream in(text);
+  for (std::string item; std::getline(in, item, ',');) {
+    if (item == "last")
+      continue;
+    double n = 0;
+    if (!number_in(item, 1, 1e9, &n) || n != static_cast<long long>(n))
+      return false;
+    after->push_back(static_cast<long long>(n));
+  }
+  std::sort(after->begin(), after->end());
+  after->erase(std::unique(after->begin(), after->end()), after->end());
+  return true;
+}
+
+bool parse_class(int argc, char** argv, check::ClassOptions* o) {
+  int i = 2;
+  for (; i < argc && argv[i][0] == '-'; ++i) {
+    const std::string flag = argv[i];
+    if (flag == "--") {
+      ++i;
+      break;
+    }
+    if (flag == "-h" || flag == "--help") {
+      class_usage(nullptr);
+      std::exit(OK);
+    }
+    if (i + 1 >= argc) {
+      class_usage(("unknown option or missing value: " + flag).c_str());
+      return false;
+    }
+    const std::string value = argv[++i];
+    double n = 0;
+    bool good = true;
+    if (flag == "-s") {
+      o->scripts.push_back(value);
+    } else if (flag == "-r") {
+      o->reference_program = {fs::absolute(value).string()};
+      if (value.find('/') == std::string::npos && !fs::exists(value))
+        o->reference_program = {value};
+    } else if (flag == "-R") {
+      o->reference_folder = value;
+    } else if (flag == "-o") {
+      o->output = value;
+    } else if (flag == "--program") {
+      o->program_name = value;
+    } else if (flag == "--after") {
+      good = parse_after(value, &o->settings.after);
+    } else if (flag == "-j" && (good = number_in(value, 1, 256, &n))) {
+      o->jobs = static_cast<int>(n);
+    } else if (flag == "-t" && (good = number_in(value, 0.001, 86400, &n))) {
+      o->settings.limits.seconds = n;
+    } else if (flag == "--tolerance" && (good = number_in(value, 0, 255, &n))) {
+      o->settings.tolerance = static_cast<int>(n);
+    } else if (flag == "--max-diff" && (good = number_in(value, 0, 100, &n))) {
+      o->settings.max_diff_percent = n;
+    } else if (flag == "--memory" && (good = number_in(value, 0, 1 << 24, &n))) {
+      o->settings.limits.memory_mb = static_cast<long long>(n);
+    } else if (flag == "--file-size" && (good = number_in(value, 0, 1 << 24, &n))) {
+      o->settings.limits.file_mb = static_cast<long long>(n);
+    } else if (flag == "--output-limit" && (good = number_in(value, 1, 1 << 22, &n))) {
+      o->settings.limits.output_bytes = static_cast<long long>(n * 1024);
+    } else if (flag == "--processes" && (good = number_in(value, 1, 100000, &n))) {
+      o->settings.limits.processes = static_cast<int>(n);
+    } else if (good) {
+      class_usage(("unknown option: " + flag).c_str());
+      return false;
+    }
+    if (!good) {
+      class_usage(("not a good value for " + flag + ": " + value).c_str());
+      return false;
+    }
+  }
+  for (; i < argc; ++i)
+    o->submissions.push_back(argv[i]);
+  if (o->submissions.empty()) {
+    class_usage("no submissions to check");
+    return false;
+  }
+  if (o->reference_program.empty() == o->reference_folder.empty()) {
+    class_usage("give the reference: either -r PROGRAM or -R FOLDER");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--class") == 0) {
+    check::ClassOptions options;
+    if (!parse_class(argc, argv, &options))
+      return USAGE;
+    return check::run_class(options);
+  }
   Options options;
   if (!parse(argc, argv, &options))
     return USAGE;

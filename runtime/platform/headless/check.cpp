@@ -1,9 +1,11 @@
 // The transcript of a run under velko-check.
 #include "runtime/platform/headless/check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "runtime/platform/observer.h"
 
@@ -28,6 +30,8 @@ struct Check {
   long long event_count = 0;
   bool closed_by_checker = false;
   bool quit_delivered = false;
+  std::vector<long long> after;  // events after which to keep the window, ascending
+  std::size_t next_after = 0;    // the first of them not yet kept
 };
 
 Check& check() {
@@ -40,6 +44,55 @@ std::string in_folder(const char* name) {
 }
 
 const PlatCanvas* (*exit_window)() = nullptr;
+
+// VELKO_CHECK_AFTER: event numbers separated by commas; anything else in it
+// (a number out of range, a stray character) is left out.
+std::vector<long long> read_after() {
+  std::vector<long long> after;
+  const char* text = std::getenv("VELKO_CHECK_AFTER");
+  if (!text)
+    return after;
+  long long n = 0;
+  bool digits = false, bad = false;
+  for (const char* p = text;; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      if (!bad) {  // a number past the limit stops growing: no overflow
+        n = n * 10 + (*p - '0');
+        bad = n > 1000000000LL;
+      }
+      digits = true;
+    } else if (*p == ',' || *p == '\0') {
+      if (digits && !bad && n > 0)
+        after.push_back(n);
+      n = 0;
+      digits = bad = false;
+      if (*p == '\0')
+        break;
+    } else if (*p != ' ') {
+      bad = true;
+    }
+  }
+  std::sort(after.begin(), after.end());
+  after.erase(std::unique(after.begin(), after.end()), after.end());
+  return after;
+}
+
+// Keeps the window as after-N.png for each chosen N up to `events`.
+void keep_window_up_to(long long events, const PlatCanvas* window) {
+  Check& c = check();
+  while (c.next_after < c.after.size() && c.after[c.next_after] <= events) {
+    const long long n = c.after[c.next_after++];
+#if defined(VELKO_CHECK_PICTURES)
+    if (window && n == events) {
+      const std::string name = "after-" + std::to_string(n) + ".png";
+      soft_write_png(window, in_folder(name.c_str()).c_str());
+    }
+#else
+    (void)n;
+    (void)window;
+#endif
+  }
+}
 
 void finish_at_exit() {
   check_finish("exit", exit_window ? exit_window() : nullptr);
@@ -56,6 +109,7 @@ const char* check_open(const PlatCanvas* (*window_at_exit)()) {
     return nullptr;
   static std::string why;
   c.folder = folder;
+  c.after = read_after();
   c.events = std::fopen(in_folder("events.txt").c_str(), "w");
   c.log = std::fopen(in_folder("log.txt").c_str(), "w");
   if (!c.events || !c.log) {
@@ -78,6 +132,8 @@ void check_note_event(int kind, int x, int y, int key) {
   Check& c = check();
   if (!c.active || c.finished)
     return;
+  if (c.next_after < c.after.size() && exit_window)
+    keep_window_up_to(c.event_count, exit_window());
   ++c.event_count;
   switch (kind) {
     case EVENT_MOUSE:
@@ -131,6 +187,7 @@ void check_finish(const char* how, const PlatCanvas* window) {
 #else
   (void)window;  // a build without PNG files leaves the pictures out
 #endif
+  keep_window_up_to(c.event_count, window);
   if (std::FILE* end = std::fopen(in_folder("end.txt").c_str(), "w")) {
     std::fprintf(end, "events %lld\nclosed_by_checker %d\nquit_delivered %d\nended %s\n",
                  c.event_count, c.closed_by_checker ? 1 : 0, c.quit_delivered ? 1 : 0, how);

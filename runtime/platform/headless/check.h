@@ -12,6 +12,10 @@
 //                (both pictures only where the build has PNG files: not on Windows)
 //   end.txt      how the run ended: "events N", "closed_by_checker 0|1",
 //                "quit_delivered 0|1", "ended finish|exit"
+//   after-N.png  what the window showed after the program's N-th event, for
+//                each N listed in VELKO_CHECK_AFTER ("5,10,20"): taken when
+//                event N+1 is given (the window then shows the redraw that
+//                followed event N), or at the end when N was the last event
 //
 // events.txt and log.txt are written as the run goes, so a program that
 // crashes leaves what it got so far.

@@ -1,0 +1,261 @@
+// velko-check over a class: programs that match, differ in a pixel, a colour,
+// a log line or their animation, and programs that crash, hang, print or
+// write without end, allocate or fork without end, or never start the
+// runtime; each classified and reported as it is.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Checked {
+  int status = -1;
+  std::string out;
+};
+
+Checked check_class(const std::string& arguments) {
+  Checked run;
+  const std::string command = std::string(VELKO_CHECK_PATH) + " --class " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe)
+    return run;
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+    run.out.append(buffer, got);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// A student's folder whose program runs the class member the given way.
+void add_student(const std::string& name, const std::string& how) {
+  fs::create_directories("class/" + name);
+  const std::string program = "class/" + name + "/solution";
+  write_file(program, "#!/bin/sh\nexec " + std::string(VELKO_CLASS_MEMBER_PATH) + " " + how + "\n");
+  chmod(program.c_str(), 0755);
+}
+
+// The line of results.json that opens the student's entry.
+std::string student_line(const std::string& json, const std::string& name) {
+  std::istringstream in(json);
+  for (std::string line; std::getline(in, line);)
+    if (line.find("{\"name\": \"" + name + "\", \"program\"") != std::string::npos)
+      return line;
+  return "";
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;  // the address sanitizer needs more address space than any limit
+#else
+constexpr bool kSanitized = false;
+#endif
+
+struct Student {
+  const char* name;
+  const char* how;
+  const char* status;
+  const char* says;  // part of the summary line
+};
+
+const Student kClass[] = {
+    {"matches", "match", "match", ""},
+    {"pixel", "pixel", "differs", "the final window: 1 pixels differ"},
+    {"colour", "colour", "differs", "the final window:"},
+    {"logline", "logline", "differs", "the log differs: 1 line(s) missing, 1 extra"},
+    {"animates", "animate", "differs", "the window after event 7:"},
+    {"early", "early", "differs", "ended early: used 4 of"},
+    {"crashes", "crash", "crashed", "signal 6"},
+    {"prints", "print", "output_limit", "printed more than the limit of 65536 bytes"},
+    {"bigfile", "bigfile", "file_limit", "a file larger than the limit of 1 MB"},
+    {"logs", "logs", "file_limit", "a file larger than the limit of 1 MB"},
+    {"memory", "memory", "memory_limit", "memory limit of 256 MB"},
+    {"forks", "fork", "process_limit", "more than 8 processes"},
+    {"nostart", "nostart", "not_started", "without starting the VELKO runtime"},
+};
+
+const char* const kScriptA = "VELKO_PERIODIC(8);\nVELKO_MOUSE(10, 10);\n";
+const char* const kScriptB = "VELKO_PERIODIC(3);\nVELKO_KBD(97);\nVELKO_PERIODIC(4);\n";
+
+}  // namespace
+
+TEST(VelkoCheckClass, EachProgramIsClassifiedAndReported) {
+  ScopedTempDir dir;
+  write_file("a.scr", kScriptA);
+  write_file("b.scr", kScriptB);
+  for (const Student& s : kClass)
+    if (!(kSanitized && std::string(s.how) == "memory"))
+      add_student(s.name, s.how);
+  fs::create_directories("class/empty");  // a student who handed nothing in
+  const std::string memory = kSanitized ? "0" : "256";
+  const Checked run = check_class(
+      "-j 2 -t 30 --after 3,7,last --output-limit 64 --file-size 1 --processes 8 --memory " +
+      memory + " -s a.scr -s b.scr -r " + VELKO_CLASS_MEMBER_PATH + " -o out class");
+  EXPECT_EQ(run.status, 1) << run.out;
+  const std::string json = read_file("out/results.json");
+  const std::string junit = read_file("out/junit.xml");
+  const std::string html = read_file("out/index.html");
+  for (const Student& s : kClass) {
+    if (kSanitized && std::string(s.how) == "memory")
+      continue;
+    SCOPED_TRACE(s.name);
+    // The summary: one line a student, with their status and why.
+    std::istringstream lines(run.out);
+    std::string line;
+    while (std::getline(lines, line) && line.rfind(std::string(s.name) + " ", 0) != 0) {
+    }
+    EXPECT_NE(line.find(std::string(" ") + s.status + " "), std::string::npos) << run.out;
+    EXPECT_NE(line.find(s.says), std::string::npos) << line;
+    EXPECT_NE(student_line(json, s.name).find(std::string("\"status\": \"") + s.status + "\""),
+              std::string::npos)
+        << student_line(json, s.name);
+    const std::string testcase = "<testcase classname=\"" + std::string(s.name) + "\" name=\"a\"";
+    const auto at = junit.find(testcase);
+    ASSERT_NE(at, std::string::npos);
+    const bool failed = junit.compare(junit.find('\n', at) + 1, 14, "    <failure t") == 0;
+    EXPECT_EQ(failed, std::string(s.status) != "match");
+    EXPECT_NE(html.find("data-name=\"" + std::string(s.name) + "\""), std::string::npos);
+  }
+  // A program that hangs is stopped at the time limit; the others above
+  // had a long one, so that a slow machine does not make them hang.
+  add_student("hangs", "hang");
+  const Checked hang = check_class("-t 1 --memory " + memory +
+                                   " -s a.scr -R out/reference -o hang class/hangs/solution");
+  EXPECT_EQ(hang.status, 1) << hang.out;
+  EXPECT_NE(hang.out.find(" hung "), std::string::npos) << hang.out;
+  EXPECT_NE(hang.out.find("did not end within 1 s (it hung, after"), std::string::npos) << hang.out;
+  EXPECT_NE(read_file("hang/junit.xml").find("<failure type=\"hung\""), std::string::npos);
+
+  // The animation goes wrong after the 5th event: the window after the 3rd
+  // still agrees, the one after the 7th does not, and the difference shows.
+  std::istringstream lines(run.out);
+  std::string animates_line;
+  while (std::getline(lines, animates_line) && animates_line.rfind("animates ", 0) != 0) {
+  }
+  EXPECT_EQ(animates_line.find("the window after event 3"), std::string::npos) << animates_line;
+  EXPECT_TRUE(file_exists("out/runs/animates/a/diff-after-7.png"));
+  EXPECT_FALSE(file_exists("out/runs/animates/a/diff-after-3.png"));
+  EXPECT_NE(student_line(json, "empty").find("\"status\": \"cannot_run\""), std::string::npos);
+  // The bounded output is kept, and the big file stopped at its limit.
+  EXPECT_EQ(fs::file_size("out/runs/prints/a/output.txt"), 65536u);
+  EXPECT_LE(fs::file_size("out/runs/bigfile/a/work/big.txt"), 1u << 20);
+  EXPECT_LE(fs::file_size("out/runs/logs/a/log.txt"), 1u << 20);
+  EXPECT_NE(
+      junit.find("tests=\"" + std::to_string(2 * (std::size(kClass) - kSanitized + 1)) + "\""),
+      std::string::npos);
+}
+
+TEST(VelkoCheckClass, KeptReferenceAndToleranceDecideAMatch) {
+  ScopedTempDir dir;
+  write_file("a.scr", kScriptA);
+  add_student("matches", "match");
+  add_student("pixel", "pixel");
+  const std::string memory = kSanitized ? " --memory 0" : "";
+  const Checked first = check_class("-s a.scr -r " + std::string(VELKO_CLASS_MEMBER_PATH) + memory +
+                                    " -o first class/matches/solution");
+  ASSERT_EQ(first.status, 0) << first.out;
+  // The reference kept from the first run serves the next: one pixel in
+  // 0.01 % of the window is within the tolerance the teacher gave.
+  const Checked strict = check_class("-s a.scr -R first/reference" + memory + " -o strict class");
+  EXPECT_EQ(strict.status, 1) << strict.out;
+  const Checked lenient =
+      check_class("-s a.scr -R first/reference --max-diff 0.01" + memory + " -o lenient class");
+  EXPECT_EQ(lenient.status, 0) << lenient.out;
+  EXPECT_NE(read_file("lenient/results.json").find("\"all_match\": true"), std::string::npos);
+  const Checked missing = check_class("-s b.scr -R first/reference" + memory + " -o x class");
+  EXPECT_EQ(missing.status, 64) << missing.out;
+  write_file("b.scr", kScriptB);
+  const Checked unfit = check_class("-s b.scr -R first/reference" + memory + " -o x class");
+  EXPECT_EQ(unfit.status, 4) << unfit.out;
+  EXPECT_NE(unfit.out.find("no finished run for the script b"), std::string::npos) << unfit.out;
+  const Checked no_pictures =
+      check_class("-s a.scr -R first/reference --after 4" + memory + " -o z class");
+  EXPECT_EQ(no_pictures.status, 4) << no_pictures.out;
+  EXPECT_NE(no_pictures.out.find("has no after-4.png for the script a"), std::string::npos)
+      << no_pictures.out;
+  // A reference that crashes grades nobody.
+  add_student("broken", "crash");
+  const Checked broken =
+      check_class("-s a.scr -r class/broken/solution" + memory + " -o y class/matches/solution");
+  EXPECT_EQ(broken.status, 4) << broken.out;
+  EXPECT_NE(broken.out.find("the reference on the script a crashed: signal 6"), std::string::npos)
+      << broken.out;
+  EXPECT_FALSE(file_exists("y/results.json"));
+}
+
+TEST(VelkoCheckClass, WrongCommandLinesAreRefused) {
+  ScopedTempDir dir;
+  write_file("a.scr", kScriptA);
+  fs::create_directories("sub");
+  write_file("sub/a.scr", kScriptA);
+  fs::create_directories("class/one");
+  const struct {
+    const char* arguments;
+    const char* says;
+  } wrong[] = {
+      {"-r p", "no submissions to check"},
+      {"class", "give the reference: either -r PROGRAM or -R FOLDER"},
+      {"-r p -R q class", "give the reference: either -r PROGRAM or -R FOLDER"},
+      {"-j 0 -r p class", "not a good value for -j: 0"},
+      {"--tolerance 256 -r p class", "not a good value for --tolerance: 256"},
+      {"--after 5,x -r p class", "not a good value for --after: 5,x"},
+      {"--bogus 1 -r p class", "unknown option: --bogus"},
+      {"-r p no-such-folder", "no such program or folder: no-such-folder"},
+      {"-s missing.scr -r p class", "cannot read the script file missing.scr"},
+      {"-s a.scr -s sub/a.scr -r p class", "two scripts are named a"},
+      {"-r p sub", "the folder sub has no sub-folder"},
+  };
+  for (const auto& w : wrong) {
+    const Checked run = check_class(w.arguments);
+    EXPECT_EQ(run.status, 64) << w.arguments;
+    EXPECT_NE(run.out.find(w.says), std::string::npos) << w.arguments << "\n" << run.out;
+  }
+}
+
+TEST(VelkoCheckClass, AnInterruptedCheckerLeavesNoProgramRunning) {
+  ScopedTempDir dir;
+  write_file("a.scr", kScriptA);
+  add_student("hangs", "hang");
+  const pid_t checker = fork();
+  ASSERT_GE(checker, 0);
+  if (checker == 0) {
+    execl(VELKO_CHECK_PATH, VELKO_CHECK_PATH, "--class", "--memory", "0", "-t", "60", "-s", "a.scr",
+          "-r", VELKO_CLASS_MEMBER_PATH, "-o", "out", "class", nullptr);
+    _exit(127);
+  }
+  // The program is running once its transcript has its second event.
+  for (int i = 0; i < 3000 && read_file("out/runs/hangs/a/events.txt").size() < 30; ++i)
+    usleep(10000);
+  const std::string run = read_file("out/runs/hangs/a/run.txt");
+  ASSERT_EQ(read_file("out/runs/hangs/a/events.txt"), "VELKO_PERIODIC(1);\nVELKO_PERIODIC(1);\n");
+  kill(checker, SIGTERM);
+  int status = 0;
+  waitpid(checker, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  // Nothing of the run is left: no process works in its folder.
+  usleep(100000);
+  const std::string work = fs::current_path().string() + "/out/runs/hangs/a/work";
+  int left = 0;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::error_code error;
+    if (fs::read_symlink(entry.path() / "cwd", error).string() == work) {
+      ++left;
+      kill(std::atoi(entry.path().filename().c_str()), SIGKILL);
+    }
+  }
+  EXPECT_EQ(left, 0);
+  EXPECT_TRUE(run.empty());  // the run had not ended when the checker was stopped
+}

@@ -1,0 +1,52 @@
+// Checking a class: every student's program on every script, in parallel,
+// compared with a reference, and the reports written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/check/compare.h"
+
+namespace check {
+
+struct ClassOptions {
+  std::vector<std::string> scripts;            // script files
+  std::vector<std::string> reference_program;  // a program and its arguments, or empty
+  std::string reference_folder;                // results kept from an earlier run, or empty
+  std::vector<std::string> submissions;        // programs, or folders of one sub-folder a student
+  std::string program_name;                    // the program inside each student's folder
+  std::string output = "velko-check-class";
+  int jobs = 0;  // 0: one per core
+  Settings settings;
+};
+
+struct Student {
+  std::string name;
+  std::string program;  // empty when none was found
+  std::string problem;  // why there is no program
+  std::vector<RunResult> runs;
+  std::string status;
+  double score = 0;
+};
+
+struct ScriptInfo {
+  std::string name;  // the file's name without its extension
+  std::string path;
+  std::string text;
+};
+
+struct ClassResult {
+  std::vector<ScriptInfo> scripts;
+  std::vector<Student> students;
+  std::string reference;  // what the reference was, in words
+  std::vector<RunResult> reference_runs;
+  double wall_seconds = 0, checker_cpu_seconds = 0, programs_cpu_seconds = 0;
+  bool all_match = false;
+};
+
+// Exit status: 0 every program matched, 1 some did not, 4 the reference
+// could not be made or read, 64 the options were wrong. Messages go to
+// standard error, the summary to standard output.
+int run_class(const ClassOptions& options);
+
+}  // namespace check
