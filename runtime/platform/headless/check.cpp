@@ -85,7 +85,7 @@ void keep_window_up_to(long long events, const PlatCanvas* window) {
 #if defined(VELKO_CHECK_PICTURES)
     if (window && n == events) {
       const std::string name = "after-" + std::to_string(n) + ".png";
-      soft_write_png(window, in_folder(name.c_str()).c_str());
+      render_write_png(window, in_folder(name.c_str()).c_str());
     }
 #else
     (void)n;
