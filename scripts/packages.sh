@@ -40,7 +40,7 @@ FONT_PACKAGES="fonts-liberation2 fonts-dejavu-core"
 # What building needs, for the program and for the tests.
 BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev $FONT_PACKAGES libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
 # What the desktop end-to-end tests need beside that.
-DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
+DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev weston"
 # What ./bench.sh needs beside those: cairo as the reference, callgrind.
 BENCH_PACKAGES="libcairo2-dev valgrind"
 # The browser the tests open the project's pages in (through puppeteer-core,

@@ -13,6 +13,18 @@ const char* environment(const char* name) {
   return value && *value ? value : nullptr;
 }
 
+// A display without a keyboard (a kiosk, a headless compositor) has a seat
+// with none, or no seat at all; the toolkit then asks that seat for its
+// keyboard while it sets itself up, and complains each time. The program
+// needs no keyboard to run, so that one complaint is dropped; every other
+// message goes where it would have gone.
+void drop_missing_keyboard(const gchar* domain, GLogLevelFlags level, const gchar* message,
+                           gpointer) {
+  if (message && g_str_has_prefix(message, "gdk_seat_get_keyboard: assertion"))
+    return;
+  g_log_default_handler(domain, level, message, nullptr);
+}
+
 }  // namespace
 
 const char* gb_open_display() {
@@ -31,6 +43,7 @@ const char* gb_open_display() {
   // display loads the OpenGL driver to choose its visuals: on Mesa that maps
   // about 55 MB and takes some 25 ms. A user's own GDK_GL is left alone.
   g_setenv("GDK_GL", "disable", FALSE);
+  g_log_set_handler("Gdk", G_LOG_LEVEL_CRITICAL, drop_missing_keyboard, nullptr);
   if (!gtk_init_check(nullptr, nullptr)) {
     std::string tried;
     if (wayland_display)
