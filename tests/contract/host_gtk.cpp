@@ -6,51 +6,21 @@
 
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "tests/contract/contract_host.h"
-
-namespace {
-
-void put_event(GdkEvent* event) {
-  gtk_main_do_event(event);
-  gdk_event_free(event);
-}
-
-}  // namespace
+#include "tests/desktop/gtk_events.h"
 
 bool host_open() {
   return plat_open() == nullptr && std::string(plat->name) == "gtk";
 }
 
 void host_key(PlatWindow* window, unsigned key_code, bool down) {
-  GdkDisplay* display = gdk_display_get_default();
-  const guint keyval =
-      gdk_unicode_to_keyval(key_code >= 'A' && key_code <= 'Z' ? key_code + 32 : key_code);
-  GdkKeymapKey* keys = nullptr;
-  gint n = 0;
-  if (!gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &n))
-    return;
-  GdkEvent* event = gdk_event_new(down ? GDK_KEY_PRESS : GDK_KEY_RELEASE);
-  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->native->window)));
-  event->key.keyval = keyval;
-  event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-  event->key.group = static_cast<guint8>(keys[0].group);
-  event->key.time = GDK_CURRENT_TIME;
-  gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
-  g_free(keys);
-  put_event(event);
+  // Letters are their lower-case key on the layout's base level.
+  const unsigned base = key_code >= 'A' && key_code <= 'Z' ? key_code + 32 : key_code;
+  gtk_key_event(window, down, gdk_unicode_to_keyval(base), 0);
 }
 
 void host_click(PlatWindow* window, int x, int y) {
-  for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
-    GdkEvent* event = gdk_event_new(type);
-    event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->native->area)));
-    event->button.button = 1;
-    event->button.x = x;
-    event->button.y = y;
-    event->button.time = GDK_CURRENT_TIME;
-    GdkDisplay* display = gdk_display_get_default();
-    gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(display)));
-    put_event(event);
-  }
+  gtk_button_event(window, GDK_BUTTON_PRESS, 1, x, y);
+  gtk_button_event(window, GDK_BUTTON_RELEASE, 1, x, y);
 }
 
 void host_settle() {

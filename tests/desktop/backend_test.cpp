@@ -10,6 +10,7 @@
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/render/render.h"
 #include "tests/desktop/desktop_support.h"
+#include "tests/desktop/gtk_events.h"
 
 namespace {
 
@@ -98,40 +99,13 @@ PlatLParam size_word(int w, int h) {
   return w | (h << 16);
 }
 
-void put_event(GdkEvent* event) {
-  gtk_main_do_event(event);
-  gdk_event_free(event);
-}
-
 // A key event as the X server would deliver it to the window.
 void key(PlatWindow* window, bool press, guint keyval, unsigned state) {
-  GdkKeymapKey* keys = nullptr;
-  gint n = 0;
-  GdkDisplay* display = gdk_display_get_default();
-  ASSERT_TRUE(
-      gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &n));
-  GdkEvent* event = gdk_event_new(press ? GDK_KEY_PRESS : GDK_KEY_RELEASE);
-  event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->native->window)));
-  event->key.keyval = keyval;
-  event->key.state = state;
-  event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-  event->key.group = static_cast<guint8>(keys[0].group);
-  event->key.time = GDK_CURRENT_TIME;
-  gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
-  g_free(keys);
-  put_event(event);
+  ASSERT_TRUE(gtk_key_event(window, press, keyval, state));
 }
 
 void button(PlatWindow* window, GdkEventType type, guint number, double x, double y) {
-  GdkEvent* event = gdk_event_new(type);
-  event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->native->area)));
-  event->button.button = number;
-  event->button.x = x;
-  event->button.y = y;
-  event->button.time = GDK_CURRENT_TIME;
-  GdkDisplay* display = gdk_display_get_default();
-  gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(display)));
-  put_event(event);
+  gtk_button_event(window, type, number, x, y);
 }
 
 std::vector<GtkWidget*> children(GtkWidget* container) {
@@ -428,7 +402,7 @@ TEST(GtkBackend, CloseBoxAsksAndTheDefaultHandlingDestroys) {
 
   GdkEvent* event = gdk_event_new(GDK_DELETE);
   event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window->native->window)));
-  put_event(event);
+  put_gtk_event(event);
   pump(100);
   ASSERT_GE(handled.size(), 2u);
   EXPECT_EQ(handled[0].kind, PLAT_MSG_CLOSE);
