@@ -43,6 +43,10 @@ BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-d
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev"
 # What ./bench.sh needs beside those: cairo as the reference, callgrind.
 BENCH_PACKAGES="libcairo2-dev valgrind"
+# What ./package.sh needs: the icon's PNG sizes and the Windows .ico
+# (librsvg2-bin, imagemagick), the Debian tools CPack and the checks use, the
+# validators.
+PACKAGING_PACKAGES="librsvg2-bin imagemagick dpkg-dev fakeroot file lintian desktop-file-utils appstream"
 # The cross compiler for the Windows program.
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
 # Wine (64-bit) to run the Windows program and its checks in the tests.

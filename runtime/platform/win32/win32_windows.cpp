@@ -159,7 +159,10 @@ void w32_register_class(const PlatClass* window_class) {
   record.style = window_class->redraw_on_resize ? CS_HREDRAW | CS_VREDRAW : 0;
   record.lpfnWndProc = window_proc;
   record.hInstance = instance_or_module(window_class->instance);
-  record.hIcon = LoadIconA(nullptr, stock_resource(kApplicationIcon));
+  // The program's own icon (its first icon resource) where it has one.
+  record.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+  if (!record.hIcon)
+    record.hIcon = LoadIconA(nullptr, stock_resource(kApplicationIcon));
   record.hCursor = LoadCursorA(nullptr, stock_resource(kArrowCursor));
   record.hbrBackground = background_brush(window_class->background);
   // No menu resource of this name exists: a window builds its menu itself.
