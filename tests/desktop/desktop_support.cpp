@@ -255,17 +255,17 @@ unsigned long find_window(const std::string& title, int timeout_ms) {
 
 // ---------------------------------------------------------------------------
 
-bool find_panel_corner(const Image& image, int* corner_x, int* corner_y) {
+bool find_panel_corner(const Image& image, int* corner_x, int* corner_y, int scale) {
   constexpr std::uint32_t black = 0;
   const auto is_black = [&](int x, int y) { return image.at(x, y) == black; };
   for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x + 111 <= image.width; ++x) {
-      if (!is_black(x, y) || is_black(x - 1, y) || is_black(x + 111, y))
+    for (int x = 0; x + 111 * scale <= image.width; ++x) {
+      if (!is_black(x, y) || is_black(x - 1, y) || is_black(x + 111 * scale, y))
         continue;
       bool outline = true;
-      for (int i = 0; outline && i < 111; ++i)
+      for (int i = 0; outline && i < 111 * scale; ++i)
         outline = is_black(x + i, y);
-      for (int i = 0; outline && i < 176; ++i)
+      for (int i = 0; outline && i < 176 * scale; ++i)
         outline = is_black(x, y + i);
       if (outline) {
         *corner_x = x;
@@ -379,4 +379,25 @@ bool is_scaled_copy(const Image& scaled, const Image& original, int factor, std:
     }
   }
   return true;
+}
+
+Image pick_blocks(const Image& image, int x0, int y0, int factor) {
+  Image picked;
+  picked.width = std::max(0, (image.width - x0) / factor);
+  picked.height = std::max(0, (image.height - y0) / factor);
+  for (int y = 0; y < picked.height; ++y) {
+    for (int x = 0; x < picked.width; ++x) {
+      const std::uint32_t c = image.at(x0 + factor * x, y0 + factor * y);
+      picked.rgb.insert(picked.rgb.end(), {static_cast<std::uint8_t>(c & 0xFF),
+                                           static_cast<std::uint8_t>((c >> 8) & 0xFF),
+                                           static_cast<std::uint8_t>((c >> 16) & 0xFF)});
+    }
+  }
+  return picked;
+}
+
+bool is_blocks(const Image& image, int x0, int y0, int factor, std::string* why) {
+  const Image picked = pick_blocks(image, x0, y0, factor);
+  return is_scaled_copy(crop(image, x0, y0, picked.width * factor, picked.height * factor), picked,
+                        factor, why);
 }

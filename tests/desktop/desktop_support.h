@@ -105,8 +105,8 @@ struct Image {
 // The designer's panel in a capture: the top-left corner of its black
 // outline, a row of exactly 111 black pixels (runtime x -295..-185) whose
 // left end starts a black column of 176 pixels (y 245..70). False when the
-// capture shows no panel.
-bool find_panel_corner(const Image& image, int* x, int* y);
+// capture shows no panel. At a scale, every length is that many times longer.
+bool find_panel_corner(const Image& image, int* x, int* y, int scale = 1);
 
 // Captures a window (0: the whole screen) with ImageMagick's import.
 Image capture(unsigned long window);
@@ -124,3 +124,10 @@ Image crop(const Image& image, int x, int y, int width, int height);
 // Whether scaled is original with every pixel a factor x factor block of the
 // same colour, and scaled no larger; why says where it is not.
 bool is_scaled_copy(const Image& scaled, const Image& original, int factor, std::string* why);
+
+// The top-left pixel of every whole factor x factor block from (x, y) on.
+Image pick_blocks(const Image& image, int x, int y, int factor);
+
+// Whether the picture from (x, y) on is made of factor x factor blocks of one
+// colour each; why says where it is not.
+bool is_blocks(const Image& image, int x, int y, int factor, std::string* why);

@@ -124,20 +124,9 @@ TEST(Scaled, TwiceAsLargeEveryPixelA2x2BlockAndClicksLandAlike) {
 TEST(Scaled, LogWindowTextIsSharp2x2Blocks) {
   const Image log = log_window(2);
   ASSERT_FALSE(log.empty()) << "no log window at 2x";
-  Image picked;
-  picked.width = log.width / 2;
-  picked.height = log.height / 2;
-  for (int y = 0; y < picked.height; ++y) {
-    for (int x = 0; x < picked.width; ++x) {
-      const std::uint32_t c = log.at(2 * x, 2 * y);
-      picked.rgb.insert(picked.rgb.end(), {static_cast<std::uint8_t>(c & 0xFF),
-                                           static_cast<std::uint8_t>((c >> 8) & 0xFF),
-                                           static_cast<std::uint8_t>((c >> 16) & 0xFF)});
-    }
-  }
   std::string why;
-  EXPECT_TRUE(is_scaled_copy(crop(log, 0, 0, 2 * picked.width, 2 * picked.height), picked, 2, &why))
-      << "log window: " << why;
+  EXPECT_TRUE(is_blocks(log, 0, 0, 2, &why)) << "log window: " << why;
+  const Image picked = pick_blocks(log, 0, 0, 2);
   EXPECT_NE(std::count(picked.rgb.begin(), picked.rgb.end(), picked.rgb[0]),
             static_cast<std::ptrdiff_t>(picked.rgb.size()))
       << "the log window shows nothing";
