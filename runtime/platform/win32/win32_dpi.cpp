@@ -51,7 +51,9 @@ void w32_scale_canvas(HDC dc, HWND window) {
 }
 
 LPARAM w32_runtime_lparam(HWND window, UINT message, LPARAM lparam) {
-  const bool mouse = message >= WM_MOUSEFIRST && message <= WM_MOUSELAST;
+  // The wheels' positions are on the screen, not in the window.
+  const bool wheel = message == WM_MOUSEWHEEL || message == 0x020E;  // WM_MOUSEHWHEEL
+  const bool mouse = message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && !wheel;
   if (!mouse && message != WM_SIZE)
     return lparam;
   const int scale = w32_scale(window);
