@@ -6,14 +6,18 @@
 #      behaviour sanitizers;
 #   3. the tests that need no display, built with clang;
 #   4. each fuzz target for a short run (about a minute each);
-#   5. every test on the normal build: the desktop end-to-end scenarios of
-#      the Linux program, and those of the Windows program under Wine.
+#   5. the packages (./package.sh: the Debian packages, the source tarball and
+#      the Windows zip, checked by lintian, desktop-file-validate and
+#      appstreamcli);
+#   6. every test on the normal build: the desktop end-to-end scenarios of
+#      the Linux program, and those of the Windows program under Wine, and
+#      the packages installed, used and removed.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/packages.sh
 # shellcheck disable=SC2086
 ensure_packages $BUILD_PACKAGES $DESKTOP_TEST_PACKAGES $WINDOWS_CROSS_PACKAGES $WINE_TEST_PACKAGES \
-  $FUZZ_PACKAGES $BROWSER_TEST_PACKAGES
+  $FUZZ_PACKAGES $BROWSER_TEST_PACKAGES $PACKAGING_PACKAGES
 # The browser tests' node project (puppeteer-core), as its lock file says.
 command -v npm >/dev/null 2>&1 || ensure_packages nodejs npm
 npm ci --prefix tests/browser --no-audit --no-fund
@@ -48,6 +52,9 @@ echo "== Fuzz targets, short runs"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 ctest --preset fuzz
+
+echo "== Packages"
+./package.sh
 
 echo "== Build and all tests"
 # The Wine tests run what the Windows build made.

@@ -7,26 +7,30 @@
 # designer is.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
+include(${CMAKE_CURRENT_LIST_DIR}/library_parts.cmake)
 
+# Its parts are whatever the runtime and the platform link, found from the
+# targets themselves: the objects of every part, and the outside libraries
+# they need, each once.
 if(WIN32)
-  set(VELKO_LIBRARY_PARTS velko_runtime velko_platform_win32 velko_win32 velko_win32_geometry
-      velko_headless velko_winsys velko_render velko_text_measure_only)
+  velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_win32)
 else()
-  set(VELKO_LIBRARY_PARTS velko_runtime velko_platform_desktop velko_gtk velko_headless velko_winsys
-      velko_render velko_png)
+  velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_desktop)
 endif()
 set(velko_objects)
-foreach(part IN LISTS VELKO_LIBRARY_PARTS)
+foreach(part IN LISTS velko_parts)
   list(APPEND velko_objects $<TARGET_OBJECTS:${part}>)
 endforeach()
 if(WIN32)
   add_library(velko STATIC ${velko_objects})
-  target_link_libraries(velko PUBLIC user32 gdi32)
-  set(VELKO_PC_LIBS "-lvelko -luser32 -lgdi32")
+  target_link_libraries(velko PUBLIC ${velko_deps})
+  set(VELKO_PC_LIBS "-lvelko")
+  foreach(dep IN LISTS velko_deps)
+    string(APPEND VELKO_PC_LIBS " -l${dep}")
+  endforeach()
 else()
   add_library(velko SHARED ${velko_objects})
-  target_link_libraries(velko PRIVATE PkgConfig::GTK3 PkgConfig::FREETYPE PkgConfig::FONTCONFIG
-                        PkgConfig::LIBPNG)
+  target_link_libraries(velko PRIVATE ${velko_deps})
   set(VELKO_PC_LIBS "-lvelko")
 endif()
 add_library(velko::runtime ALIAS velko)
@@ -35,35 +39,36 @@ set_target_properties(velko PROPERTIES
   SOVERSION ${PROJECT_VERSION_MAJOR}
   EXPORT_NAME runtime)
 
-# The header as users include it, <velko/velko.h>, in the build tree too.
-set(VELKO_BUILD_INCLUDE ${CMAKE_BINARY_DIR}/include)
-configure_file(${CMAKE_SOURCE_DIR}/runtime/velko.h ${VELKO_BUILD_INCLUDE}/velko/velko.h COPYONLY)
-target_include_directories(velko INTERFACE
-  $<BUILD_INTERFACE:${VELKO_BUILD_INCLUDE}>
-  $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+# The header as users include it, <velko/velko.h>, in the build tree too: a
+# file set, which gives the include folder in the build tree and where it is
+# installed.
+set(VELKO_BUILD_INCLUDE ${PROJECT_BINARY_DIR}/include)
+configure_file(${PROJECT_SOURCE_DIR}/runtime/velko.h ${VELKO_BUILD_INCLUDE}/velko/velko.h COPYONLY)
+target_sources(velko PUBLIC FILE_SET HEADERS BASE_DIRS ${VELKO_BUILD_INCLUDE}
+  FILES ${VELKO_BUILD_INCLUDE}/velko/velko.h)
 
 install(TARGETS velko EXPORT velkoTargets
-  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES runtime/velko.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velko)
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
+  FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 if(TARGET velko-check)
-  install(TARGETS velko-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS velko-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
 endif()
-install(FILES docs/runtime.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(VELKO_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/velko)
 install(EXPORT velkoTargets NAMESPACE velko:: FILE velkoTargets.cmake
-  DESTINATION ${VELKO_CMAKE_DIR})
-configure_package_config_file(${CMAKE_SOURCE_DIR}/cmake/velkoConfig.cmake.in
-  ${CMAKE_BINARY_DIR}/velkoConfig.cmake INSTALL_DESTINATION ${VELKO_CMAKE_DIR})
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/velkoConfigVersion.cmake
+  DESTINATION ${VELKO_CMAKE_DIR} COMPONENT development)
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/velkoConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/velkoConfig.cmake INSTALL_DESTINATION ${VELKO_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/velkoConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
-install(FILES ${CMAKE_BINARY_DIR}/velkoConfig.cmake ${CMAKE_BINARY_DIR}/velkoConfigVersion.cmake
-  DESTINATION ${VELKO_CMAKE_DIR})
+install(FILES ${PROJECT_BINARY_DIR}/velkoConfig.cmake ${PROJECT_BINARY_DIR}/velkoConfigVersion.cmake
+  DESTINATION ${VELKO_CMAKE_DIR} COMPONENT development)
 
 # The prefix is found from where the file lies, so an install under any
 # --prefix gives a working file.
 file(RELATIVE_PATH VELKO_PC_TO_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
-configure_file(${CMAKE_SOURCE_DIR}/cmake/velko.pc.in ${CMAKE_BINARY_DIR}/velko.pc @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/velko.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/velko.pc.in ${PROJECT_BINARY_DIR}/velko.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/velko.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+  COMPONENT development)

@@ -46,6 +46,10 @@ BENCH_PACKAGES="libcairo2-dev valgrind"
 # The browser the tests open the project's pages in (through puppeteer-core,
 # from tests/browser/package-lock.json).
 BROWSER_TEST_PACKAGES="chromium"
+# What ./package.sh needs: the icon's PNG sizes and the Windows .ico
+# (librsvg2-bin, imagemagick), the Debian tools CPack and the checks use, the
+# validators.
+PACKAGING_PACKAGES="librsvg2-bin imagemagick dpkg-dev fakeroot file lintian desktop-file-utils appstream"
 # The cross compiler for the Windows program.
 WINDOWS_CROSS_PACKAGES="g++-mingw-w64-x86-64"
 # Wine (64-bit) to run the Windows program and its checks in the tests.

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -42,7 +43,7 @@ void redirect(int fd, const std::string& path) {
 
 // ---------------------------------------------------------------------------
 
-PrivateDisplay::PrivateDisplay() {
+PrivateDisplay::PrivateDisplay(const char* screen) {
   int fds[2];
   if (pipe(fds) != 0) {
     error_ = "pipe failed";
@@ -56,8 +57,8 @@ PrivateDisplay::PrivateDisplay() {
     redirect(1, "/dev/null");
     redirect(2, "/dev/null");
     const std::string fd = std::to_string(fds[1]);
-    const std::vector<std::string> args{"Xvfb",         "-displayfd", fd,    "-screen", "0",
-                                        "1280x1024x24", "-nolisten",  "tcp", "-noreset"};
+    const std::vector<std::string> args{"Xvfb", "-displayfd", fd,    "-screen", "0",
+                                        screen, "-nolisten",  "tcp", "-noreset"};
     auto argv = argv_of(args);
     execvp("Xvfb", argv.data());
     _exit(127);
@@ -95,11 +96,11 @@ PrivateDisplay::~PrivateDisplay() {
   }
 }
 
-int desktop_test_main(int argc, char** argv, bool (*setup)()) {
+int desktop_test_main(int argc, char** argv, bool (*setup)(), const char* screen) {
   testing::InitGoogleTest(&argc, argv);
   if (testing::GTEST_FLAG(list_tests))
     return RUN_ALL_TESTS();
-  PrivateDisplay display;
+  PrivateDisplay display(screen);
   if (display.display().empty()) {
     std::fprintf(stderr, "desktop tests: %s\n", display.error().c_str());
     return 1;
@@ -240,10 +241,10 @@ unsigned long find_window(const std::string& title, int timeout_ms) {
 
 // ---------------------------------------------------------------------------
 
-bool find_panel_corner(const Image& image, int* corner_x, int* corner_y) {
+bool find_panel_corner(const Image& image, int* corner_x, int* corner_y, int scale) {
   constexpr std::uint32_t black = 0;
-  constexpr int width = PANEL_RIGHT - PANEL_LEFT + 1;
-  constexpr int height = PANEL_TOP - PANEL_BOTTOM + 1;
+  const int width = (PANEL_RIGHT - PANEL_LEFT + 1) * scale;
+  const int height = (PANEL_TOP - PANEL_BOTTOM + 1) * scale;
   const auto is_black = [&](int x, int y) { return image.at(x, y) == black; };
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x + width <= image.width; ++x) {
@@ -331,4 +332,60 @@ std::string save_png(const Image& image, const std::string& path) {
   run_command({"convert", ppm_path, path});
   std::remove(ppm_path.c_str());
   return path;
+}
+
+Image crop(const Image& image, int x, int y, int width, int height) {
+  Image part;
+  const int x0 = std::max(0, x), y0 = std::max(0, y);
+  const int x1 = std::min(image.width, x + width), y1 = std::min(image.height, y + height);
+  if (x1 <= x0 || y1 <= y0)
+    return part;
+  part.width = x1 - x0;
+  part.height = y1 - y0;
+  for (int row = y0; row < y1; ++row) {
+    const auto from = image.rgb.begin() + (static_cast<std::ptrdiff_t>(row) * image.width + x0) * 3;
+    part.rgb.insert(part.rgb.end(), from, from + part.width * 3);
+  }
+  return part;
+}
+
+bool is_scaled_copy(const Image& scaled, const Image& original, int factor, std::string* why) {
+  if (scaled.width != original.width * factor || scaled.height != original.height * factor) {
+    *why = "sizes " + std::to_string(scaled.width) + "x" + std::to_string(scaled.height) + " and " +
+           std::to_string(original.width) + "x" + std::to_string(original.height);
+    return false;
+  }
+  for (int y = 0; y < scaled.height; ++y) {
+    for (int x = 0; x < scaled.width; ++x) {
+      if (scaled.at(x, y) != original.at(x / factor, y / factor)) {
+        char text[128];
+        std::snprintf(text, sizeof text, "pixel (%d, %d) is %06X, not %06X as (%d, %d) at 1x", x, y,
+                      scaled.at(x, y), original.at(x / factor, y / factor), x / factor, y / factor);
+        *why = text;
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+Image pick_blocks(const Image& image, int x0, int y0, int factor) {
+  Image picked;
+  picked.width = std::max(0, (image.width - x0) / factor);
+  picked.height = std::max(0, (image.height - y0) / factor);
+  for (int y = 0; y < picked.height; ++y) {
+    for (int x = 0; x < picked.width; ++x) {
+      const std::uint32_t c = image.at(x0 + factor * x, y0 + factor * y);
+      picked.rgb.insert(picked.rgb.end(), {static_cast<std::uint8_t>(c & 0xFF),
+                                           static_cast<std::uint8_t>((c >> 8) & 0xFF),
+                                           static_cast<std::uint8_t>((c >> 16) & 0xFF)});
+    }
+  }
+  return picked;
+}
+
+bool is_blocks(const Image& image, int x0, int y0, int factor, std::string* why) {
+  const Image picked = pick_blocks(image, x0, y0, factor);
+  return is_scaled_copy(crop(image, x0, y0, picked.width * factor, picked.height * factor), picked,
+                        factor, why);
 }

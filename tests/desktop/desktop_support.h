@@ -16,7 +16,7 @@
 // and error() says why.
 class PrivateDisplay {
  public:
-  PrivateDisplay();
+  explicit PrivateDisplay(const char* screen = "1280x1024x24");
   ~PrivateDisplay();
   PrivateDisplay(const PrivateDisplay&) = delete;
   PrivateDisplay& operator=(const PrivateDisplay&) = delete;
@@ -31,8 +31,10 @@ class PrivateDisplay {
 
 // The main of the desktop test programs: one private display for the process
 // (each ctest case runs in a process of its own), then setup (when given; its
-// false ends the program with status 1), then the tests.
-int desktop_test_main(int argc, char** argv, bool (*setup)() = nullptr);
+// false ends the program with status 1), then the tests. screen is Xvfb's
+// WIDTHxHEIGHTxDEPTH.
+int desktop_test_main(int argc, char** argv, bool (*setup)() = nullptr,
+                      const char* screen = "1280x1024x24");
 
 struct CommandResult {
   int status = -1;  // exit status, or -1 when it did not exit normally
@@ -95,8 +97,9 @@ struct Image {
 // The designer's panel in a capture: the top-left corner of its black
 // outline, a black row exactly as wide as the panel (PANEL_LEFT..PANEL_RIGHT
 // in designer/panel_layout.h) whose left end starts a black column as high as
-// it (PANEL_TOP..PANEL_BOTTOM). False when the capture shows no panel.
-bool find_panel_corner(const Image& image, int* x, int* y);
+// it (PANEL_TOP..PANEL_BOTTOM). False when the capture shows no panel. At a
+// scale, every length is that many times longer.
+bool find_panel_corner(const Image& image, int* x, int* y, int scale = 1);
 
 // Captures a window (0: the whole screen) with ImageMagick's import.
 Image capture(unsigned long window);
@@ -107,3 +110,17 @@ std::string save_png(const Image& image, const std::string& path);
 // Sends the window the WM_DELETE_WINDOW request a window manager's close box
 // sends. Answers false when the display cannot be opened.
 bool send_close_request(unsigned long window);
+
+// The part of a picture from (x, y), width x height (clipped to it).
+Image crop(const Image& image, int x, int y, int width, int height);
+
+// Whether scaled is original with every pixel a factor x factor block of the
+// same colour, and scaled no larger; why says where it is not.
+bool is_scaled_copy(const Image& scaled, const Image& original, int factor, std::string* why);
+
+// The top-left pixel of every whole factor x factor block from (x, y) on.
+Image pick_blocks(const Image& image, int x, int y, int factor);
+
+// Whether the picture from (x, y) on is made of factor x factor blocks of one
+// colour each; why says where it is not.
+bool is_blocks(const Image& image, int x, int y, int factor, std::string* why);

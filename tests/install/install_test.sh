@@ -24,27 +24,14 @@ libdir=$(dirname "$(find "$prefix" -name 'libvelko.so' | head -n 1)")
 [ -x "$prefix/bin/velko-check" ] || fail "no velko-check installed"
 check=$prefix/bin/velko-check
 
-# One script for every program: ticks, clicks, a key.
-printf 'VELKO_PERIODIC(5);\nVELKO_MOUSE(10, 20);\nVELKO_KBD(120);\nVELKO_PERIODIC(2);\n' \
-  >"$work/input.scr"
-
-# expect_check <name> <program>: velko-check passes and the program got all
-# 9 events of the script.
-expect_check() {
-  local out=$work/check-$1
-  if ! "$check" -s "$work/input.scr" -o "$out" "$2" >"$work/$1.txt"; then
-    cat "$work/$1.txt" >&2
-    fail "velko-check failed on $1"
-  fi
-  [ "$(wc -l <"$out/events.txt")" -eq 9 ] || fail "$1 got $(wc -l <"$out/events.txt") events, not 9"
-  [ -s "$out/window.png" ] || fail "$1 left no picture"
-}
+# shellcheck source=../support/install_checks.sh
+. "$source/tests/support/install_checks.sh"
 
 # A project of its own, with only the installed package.
 cmake -S "$source/examples/bounce" -B "$work/bounce" -G Ninja \
   -DCMAKE_PREFIX_PATH="$prefix" >/dev/null || fail "examples/bounce does not configure"
 cmake --build "$work/bounce" >/dev/null || fail "examples/bounce does not build"
-expect_check bounce "$work/bounce/bounce"
+expect_check "$check" bounce "$work/bounce/bounce"
 grep -q "click at (10, 20): colour 3" "$work/check-bounce/log.txt" ||
   fail "bounce logged: $(cat "$work/check-bounce/log.txt")"
 
@@ -53,19 +40,13 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 [ "$(pkg-config --modversion velko)" = "$(sed -n 's/^project(velko .*VERSION \([0-9.]*\)).*/\1/p' "$source/CMakeLists.txt")" ] ||
   fail "pkg-config gives version $(pkg-config --modversion velko)"
 export LD_LIBRARY_PATH=$libdir
-mkdir "$work/guide"
-awk -v dir="$work/guide" '
-  /^```cpp$/ { n++; file = sprintf("%s/example%d.cpp", dir, n); writing = 1; next }
-  /^```$/ { writing = 0; next }
-  writing { print > file }
-' "$source/docs/runtime.md"
-examples=$(find "$work/guide" -name '*.cpp' | sort)
+examples=$(extract_guide "$source/docs/runtime.md" "$work/guide")
 [ -n "$examples" ] || fail "docs/runtime.md holds no program"
 for example in $examples; do
   name=$(basename "$example" .cpp)
   # shellcheck disable=SC2046
   g++ -std=c++17 -Wall -Wextra -Werror "$example" $(pkg-config --cflags --libs velko) \
     -o "$work/guide/$name" || fail "$name of docs/runtime.md does not build"
-  expect_check "$name" "$work/guide/$name"
+  expect_check "$check" "$name" "$work/guide/$name"
 done
 echo "install test: installed, bounce and $(echo "$examples" | wc -l) programs of the guide built and checked"

@@ -13,6 +13,7 @@
 
 #include "runtime/platform/gtk/gtk_internal.h"
 #include "runtime/platform/gtk/gtk_keys.h"
+#include "runtime/platform/gtk/gtk_scale.h"
 #include "runtime/platform/gtk/gtk_timing.h"
 #include "runtime/platform/render/render.h"
 #include "runtime/platform/winsys/winsys.h"
@@ -64,9 +65,7 @@ gboolean on_draw(GtkWidget* area, cairo_t* cr, gpointer data) {
     cairo_surface_t* image = cairo_image_surface_create_for_data(
         reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(canvas->pixels.data())),
         CAIRO_FORMAT_RGB24, canvas->width, canvas->height, canvas->width * 4);
-    cairo_set_source_surface(cr, image, 0, 0);
-    cairo_rectangle(cr, 0, 0, canvas->width, canvas->height);
-    cairo_fill(cr);
+    gb_paint_canvas(cr, image, canvas->width, canvas->height);
     cairo_surface_destroy(image);
   }
   gb_timing_drawn(window, cr);
@@ -77,6 +76,7 @@ void on_size_allocate(GtkWidget*, GdkRectangle* allocation, gpointer data) {
   winsys_client_resized(static_cast<PlatWindow*>(data), allocation->width, allocation->height);
 }
 
+// Positions are in logical pixels, as the runtime's sizes are, at any scale.
 PlatLParam position_param(double x, double y) {
   const int px = std::clamp(static_cast<int>(x), 0, 0xFFFF);
   const int py = std::clamp(static_cast<int>(y), 0, 0xFFFF);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "runtime/platform/win32/win32_dpi.h"
 #include "runtime/platform/win32/win32_geometry.h"
 #include "runtime/platform/win32/win32_internal.h"
 
@@ -126,8 +127,8 @@ void w32_canvas_size(const W32Canvas* canvas, int* width, int* height) {
   }
   RECT rect = {};
   if (GetClientRect(canvas->window, &rect)) {
-    *width = rect.right - rect.left;
-    *height = rect.bottom - rect.top;
+    *width = w32_to_runtime(canvas->window, rect.right - rect.left);
+    *height = w32_to_runtime(canvas->window, rect.bottom - rect.top);
   }
 }
 
@@ -137,6 +138,7 @@ PlatCanvas* w32_get_canvas(PlatWindow* window) {
   HDC dc = GetDC(w32_hwnd(window));
   if (!dc)
     return nullptr;
+  w32_scale_canvas(dc, w32_hwnd(window));
   auto* canvas = new W32Canvas;
   canvas->dc = dc;
   canvas->window = w32_hwnd(window);

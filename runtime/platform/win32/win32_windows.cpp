@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/platform/win32/win32_dpi.h"
 #include "runtime/platform/win32/win32_internal.h"
 
 namespace {
@@ -55,7 +56,8 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
   const ATOM atom = static_cast<ATOM>(GetClassWord(hwnd, GCW_ATOM));
   for (const ClassRecord& record : classes()) {
     if (record.atom == atom)
-      return record.handler(w32_window(hwnd), message, wparam, lparam);
+      return record.handler(w32_window(hwnd), message, wparam,
+                            w32_runtime_lparam(hwnd, message, lparam));
   }
   return DefWindowProcA(hwnd, message, wparam, lparam);
 }
@@ -162,7 +164,10 @@ void w32_register_class(const PlatClass* window_class) {
   record.style = window_class->redraw_on_resize ? CS_HREDRAW | CS_VREDRAW : 0;
   record.lpfnWndProc = window_proc;
   record.hInstance = instance_or_module(window_class->instance);
-  record.hIcon = LoadIconA(nullptr, stock_resource(kApplicationIcon));
+  // The program's own icon (its first icon resource) where it has one.
+  record.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+  if (!record.hIcon)
+    record.hIcon = LoadIconA(nullptr, stock_resource(kApplicationIcon));
   record.hCursor = LoadCursorA(nullptr, stock_resource(kArrowCursor));
   record.hbrBackground = background_brush(window_class->background);
   // No menu resource of this name exists: a window builds its menu itself.
@@ -179,8 +184,13 @@ PlatWindow* w32_create_window(const char* class_name, const char* title, bool re
     return nullptr;
   // A fixed window has a caption and a system menu and nothing to size it by.
   const DWORD style = resizable ? WS_OVERLAPPEDWINDOW : WS_CAPTION | WS_SYSMENU;
-  HWND hwnd = CreateWindowExA(0, class_name, title ? title : "", style, x, y, width, height,
-                              nullptr, nullptr, instance_or_module(instance), nullptr);
+  // Place and size in the runtime's pixels; the system's "default" stays so.
+  const auto device = [](int value) {
+    return value == static_cast<int>(CW_USEDEFAULT) ? value : w32_to_device(nullptr, value);
+  };
+  HWND hwnd =
+      CreateWindowExA(0, class_name, title ? title : "", style, device(x), device(y), device(width),
+                      device(height), nullptr, nullptr, instance_or_module(instance), nullptr);
   return w32_window(hwnd);
 }
 
@@ -194,13 +204,13 @@ void w32_client_size(PlatWindow* window, int* width, int* height) {
   RECT rect = {};
   if (w32_alive(window))
     GetClientRect(w32_hwnd(window), &rect);
-  *width = rect.right - rect.left;
-  *height = rect.bottom - rect.top;
+  *width = w32_to_runtime(w32_hwnd(window), rect.right - rect.left);
+  *height = w32_to_runtime(w32_hwnd(window), rect.bottom - rect.top);
 }
 
 void w32_screen_size(int* width, int* height) {
-  *width = GetSystemMetrics(SM_CXSCREEN);
-  *height = GetSystemMetrics(SM_CYSCREEN);
+  *width = w32_to_runtime(nullptr, GetSystemMetrics(SM_CXSCREEN));
+  *height = w32_to_runtime(nullptr, GetSystemMetrics(SM_CYSCREEN));
 }
 
 // Also for the messages of a window's creation and destruction, when the
@@ -208,6 +218,8 @@ void w32_screen_size(int* width, int* height) {
 PlatResult w32_default_handler(PlatWindow* window, unsigned kind, PlatWParam wparam,
                                PlatLParam lparam) {
   if (!window)
+    return 0;
+  if (w32_dpi_changed(w32_hwnd(window), kind, lparam))
     return 0;
   return DefWindowProcA(w32_hwnd(window), kind, wparam, lparam);
 }

@@ -1,0 +1,37 @@
+# velko_library_parts(<parts var> <deps var> <target>...)
+#
+# Walks what the given targets link, directly and through each other: every
+# static or object library of this project found on the way goes into
+# <parts var> (the objects a library made of them must hold), and everything
+# else (imported targets, system libraries) into <deps var>, each once, in
+# the order first met.
+function(velko_library_parts parts_var deps_var)
+  set(parts)
+  set(deps)
+  set(queue ${ARGN})
+  while(queue)
+    list(POP_FRONT queue item)
+    if(item IN_LIST parts OR item IN_LIST deps)
+      continue()
+    endif()
+    set(ours FALSE)
+    if(TARGET ${item})
+      get_target_property(imported ${item} IMPORTED)
+      get_target_property(type ${item} TYPE)
+      if(NOT imported AND type MATCHES "^(STATIC|OBJECT)_LIBRARY$")
+        set(ours TRUE)
+      endif()
+    endif()
+    if(ours)
+      list(APPEND parts ${item})
+      get_target_property(linked ${item} LINK_LIBRARIES)
+      if(linked)
+        list(APPEND queue ${linked})
+      endif()
+    else()
+      list(APPEND deps ${item})
+    endif()
+  endwhile()
+  set(${parts_var} ${parts} PARENT_SCOPE)
+  set(${deps_var} ${deps} PARENT_SCOPE)
+endfunction()
