@@ -36,10 +36,11 @@ if(WIN32)
 else()
   set(VELKO_DEV_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/libvelko-dev)
 endif()
-install(FILES ${PROJECT_SOURCE_DIR}/docs/runtime.md DESTINATION ${VELKO_DEV_DOCDIR}
-  COMPONENT development)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/runtime.md ${PROJECT_SOURCE_DIR}/docs/checking.md
+  DESTINATION ${VELKO_DEV_DOCDIR} COMPONENT development)
+# A repository's own files stay out of the installed examples.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${VELKO_DEV_DOCDIR}/examples
-  COMPONENT development)
+  COMPONENT development PATTERN ".gitignore" EXCLUDE)
 
 # The icon: drawn by hand as SVG; PNG sizes made from it where rsvg-convert
 # is found (Debian's librsvg2-bin), and the Windows .ico from those with
