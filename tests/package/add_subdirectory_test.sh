@@ -37,7 +37,7 @@ while IFS='|' read -r file wanted unwanted; do
   done
 done <<'TABLE'
 runtime/window/window.cpp|-Wconversion -DVELKO_PARENT_FLAGS=1|-Werror -fsanitize
-runtime/platform/render/raster.cpp|-Wshadow -DVELKO_PARENT_FLAGS=1|-Werror -fsanitize
+runtime/platform/render/raster_polygons.cpp|-Wshadow -DVELKO_PARENT_FLAGS=1|-Werror -fsanitize
 runtime/platform/gtk/gtk_windows.cpp|-Wconversion|-Werror -fsanitize
 TABLE
 
