@@ -62,6 +62,7 @@ cmake --preset linux -DVELKO_WINDOWS_BIN="$PWD/build/windows/bin" >/dev/null
 cmake --build --preset linux
 ctest --preset linux --label-exclude wine
 # The Windows program under Wine: Wine's server now and then does not bring
-# a program's first window up on a loaded machine (seen once in about 300
-# runs of a scenario). Such a test runs once more, and ctest says so.
+# a program's first window up on a loaded machine (a scenario that passed
+# alone failed so once among the others). Such a test runs once more, and
+# ctest says so.
 ctest --preset linux --label-regex wine --repeat until-pass:2
