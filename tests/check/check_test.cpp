@@ -11,32 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/check/run_check.h"
 #include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CheckRun {
-  int status = -1;
-  std::string out;
-};
-
-// Runs velko-check in the current directory with the given arguments.
-CheckRun check(const std::string& arguments) {
-  CheckRun run;
-  const std::string command = std::string(VELKO_CHECK_PATH) + " " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe)
-    return run;
-  char buffer[4096];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    run.out.append(buffer, got);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
 
 const char* const SCRIPT =
     "VELKO_PERIODIC(4);\nVELKO_MOUSE(-240, 232);\nVELKO_KBD(97);\nVELKO_MOUSE(0, 60);\n";

@@ -15,30 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/check/run_check.h"
 #include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Checked {
-  int status = -1;
-  std::string out;
-};
-
-Checked check_class(const std::string& arguments) {
-  Checked run;
-  const std::string command = std::string(VELKO_CHECK_PATH) + " --class " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe)
-    return run;
-  char buffer[4096];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    run.out.append(buffer, got);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+CheckRun check_class(const std::string& arguments) {
+  return check("--class " + arguments);
 }
 
 // A student's folder whose program runs the class member the given way.
@@ -101,7 +86,7 @@ TEST(VelkoCheckClass, EachProgramIsClassifiedAndReported) {
       add_student(s.name, s.how);
   fs::create_directories("class/empty");  // a student who handed nothing in
   const std::string memory = kSanitized ? "0" : "256";
-  const Checked run = check_class(
+  const CheckRun run = check_class(
       "-j 2 -t 30 --after 3,7,last --output-limit 64 --file-size 1 --processes 8 --memory " +
       memory + " -s a.scr -s b.scr -r " + VELKO_CLASS_MEMBER_PATH + " -o out class");
   EXPECT_EQ(run.status, 1) << run.out;
@@ -132,8 +117,8 @@ TEST(VelkoCheckClass, EachProgramIsClassifiedAndReported) {
   // A program that hangs is stopped at the time limit; the others above
   // had a long one, so that a slow machine does not make them hang.
   add_student("hangs", "hang");
-  const Checked hang = check_class("-t 1 --memory " + memory +
-                                   " -s a.scr -R out/reference -o hang class/hangs/solution");
+  const CheckRun hang = check_class("-t 1 --memory " + memory +
+                                    " -s a.scr -R out/reference -o hang class/hangs/solution");
   EXPECT_EQ(hang.status, 1) << hang.out;
   EXPECT_NE(hang.out.find(" hung "), std::string::npos) << hang.out;
   EXPECT_NE(hang.out.find("did not end within 1 s (it hung, after"), std::string::npos) << hang.out;
@@ -164,31 +149,31 @@ TEST(VelkoCheckClass, KeptReferenceAndToleranceDecideAMatch) {
   add_student("matches", "match");
   add_student("pixel", "pixel");
   const std::string memory = kSanitized ? " --memory 0" : "";
-  const Checked first = check_class("-s a.scr -r " + std::string(VELKO_CLASS_MEMBER_PATH) + memory +
-                                    " -o first class/matches/solution");
+  const CheckRun first = check_class("-s a.scr -r " + std::string(VELKO_CLASS_MEMBER_PATH) +
+                                     memory + " -o first class/matches/solution");
   ASSERT_EQ(first.status, 0) << first.out;
   // The reference kept from the first run serves the next: one pixel in
   // 0.01 % of the window is within the tolerance the teacher gave.
-  const Checked strict = check_class("-s a.scr -R first/reference" + memory + " -o strict class");
+  const CheckRun strict = check_class("-s a.scr -R first/reference" + memory + " -o strict class");
   EXPECT_EQ(strict.status, 1) << strict.out;
-  const Checked lenient =
+  const CheckRun lenient =
       check_class("-s a.scr -R first/reference --max-diff 0.01" + memory + " -o lenient class");
   EXPECT_EQ(lenient.status, 0) << lenient.out;
   EXPECT_NE(read_file("lenient/results.json").find("\"all_match\": true"), std::string::npos);
-  const Checked missing = check_class("-s b.scr -R first/reference" + memory + " -o x class");
+  const CheckRun missing = check_class("-s b.scr -R first/reference" + memory + " -o x class");
   EXPECT_EQ(missing.status, 64) << missing.out;
   write_file("b.scr", kScriptB);
-  const Checked unfit = check_class("-s b.scr -R first/reference" + memory + " -o x class");
+  const CheckRun unfit = check_class("-s b.scr -R first/reference" + memory + " -o x class");
   EXPECT_EQ(unfit.status, 4) << unfit.out;
   EXPECT_NE(unfit.out.find("no finished run for the script b"), std::string::npos) << unfit.out;
-  const Checked no_pictures =
+  const CheckRun no_pictures =
       check_class("-s a.scr -R first/reference --after 4" + memory + " -o z class");
   EXPECT_EQ(no_pictures.status, 4) << no_pictures.out;
   EXPECT_NE(no_pictures.out.find("has no after-4.png for the script a"), std::string::npos)
       << no_pictures.out;
   // A reference that crashes grades nobody.
   add_student("broken", "crash");
-  const Checked broken =
+  const CheckRun broken =
       check_class("-s a.scr -r class/broken/solution" + memory + " -o y class/matches/solution");
   EXPECT_EQ(broken.status, 4) << broken.out;
   EXPECT_NE(broken.out.find("the reference on the script a crashed: signal 6"), std::string::npos)
@@ -219,7 +204,7 @@ TEST(VelkoCheckClass, WrongCommandLinesAreRefused) {
       {"-r p sub", "the folder sub has no sub-folder"},
   };
   for (const auto& w : wrong) {
-    const Checked run = check_class(w.arguments);
+    const CheckRun run = check_class(w.arguments);
     EXPECT_EQ(run.status, 64) << w.arguments;
     EXPECT_NE(run.out.find(w.says), std::string::npos) << w.arguments << "\n" << run.out;
   }

@@ -37,9 +37,6 @@ void gb_timing_press(PlatWindow* window);
 void gb_timing_drawn(PlatWindow* window, cairo_t* cr);
 #else
 inline void gb_timing_start() {}
-inline bool gb_timing_on() {
-  return false;
-}
 inline void gb_timing_mark(const char*) {}
 inline void gb_timing_press(PlatWindow*) {}
 inline void gb_timing_drawn(PlatWindow*, cairo_t*) {}

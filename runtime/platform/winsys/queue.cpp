@@ -139,7 +139,7 @@ bool winsys_peek_message(PlatMessage* message) {
 }
 
 void winsys_translate_message(const PlatMessage* message) {
-  if (!message || message->kind != PLAT_MSG_KEYDOWN || !winsys_alive(message->window))
+  if (!message || message->kind != PLAT_MSG_KEYDOWN)
     return;
   const Queue& q = queue();
   const unsigned character =

@@ -1,0 +1,28 @@
+// Runs velko-check (VELKO_CHECK_PATH) in the current directory, for the
+// checker's tests: its exit status and everything it printed.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+struct CheckRun {
+  int status = -1;
+  std::string out;
+};
+
+inline CheckRun check(const std::string& arguments) {
+  CheckRun run;
+  const std::string command = std::string(VELKO_CHECK_PATH) + " " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe)
+    return run;
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+    run.out.append(buffer, got);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
