@@ -7,3 +7,4 @@
 extern const PlatBackend headless_backend;
 extern const PlatBackend gtk_backend;
 extern const PlatBackend win32_backend;
+extern const PlatBackend web_backend;

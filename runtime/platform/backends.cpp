@@ -1,7 +1,7 @@
 // The backends a build holds, and the choice among them. Which ones a build
-// holds is told by VELKO_WITH_WIN32, VELKO_WITH_GTK and VELKO_WITH_HEADLESS;
-// the first of them is the default, so a desktop build opens its desktop
-// backend unless VELKO_BACKEND asks for another.
+// holds is told by VELKO_WITH_WIN32, VELKO_WITH_GTK, VELKO_WITH_WEB and
+// VELKO_WITH_HEADLESS; the first of them is the default, so a desktop build
+// opens its desktop backend unless VELKO_BACKEND asks for another.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -17,6 +17,9 @@ const PlatBackend* const backends[] = {
 #endif
 #if defined(VELKO_WITH_GTK)
     &gtk_backend,
+#endif
+#if defined(VELKO_WITH_WEB)
+    &web_backend,
 #endif
 #if defined(VELKO_WITH_HEADLESS)
     &headless_backend,

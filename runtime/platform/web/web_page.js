@@ -1,0 +1,629 @@
+// The page's side of the web backend, run before the program starts: the
+// windows as framed boxes, the HTML menus, the keyboard and the mouse turned
+// into the runtime's messages, the log panel, VELKO.SCR kept in the browser,
+// and the end of the run. The program reaches it through Module.velkoPage
+// (web_library.js).
+(function() {
+'use strict';
+
+var SCRIPT = 'VELKO.SCR';
+var STORE_KEY = 'velko:' + SCRIPT;
+var LOG_LINES = 25;
+var MSG = {CLOSE: 0x10, KEYDOWN: 0x100, KEYUP: 0x101, COMMAND: 0x111, LDOWN: 0x201, LUP: 0x202};
+var MENU = {GRAYED: 1, CHECKED: 8, SEPARATOR: 2048};
+
+// A key's virtual-key code and its PC scan code, by the key's place on the
+// keyboard (KeyboardEvent.code).
+var KEYS = {
+  Escape: [0x1B, 0x01], Minus: [0xBD, 0x0C], Equal: [0xBB, 0x0D], Backspace: [0x08, 0x0E],
+  Tab: [0x09, 0x0F], BracketLeft: [0xDB, 0x1A], BracketRight: [0xDD, 0x1B], Enter: [0x0D, 0x1C],
+  ControlLeft: [0x11, 0x1D], ControlRight: [0x11, 0x1D], Semicolon: [0xBA, 0x27],
+  Quote: [0xDE, 0x28], Backquote: [0xC0, 0x29], ShiftLeft: [0x10, 0x2A], Backslash: [0xDC, 0x2B],
+  Comma: [0xBC, 0x33], Period: [0xBE, 0x34], Slash: [0xBF, 0x35], ShiftRight: [0x10, 0x36],
+  Space: [0x20, 0x39], Home: [0x24, 0x47], ArrowUp: [0x26, 0x48], PageUp: [0x21, 0x49],
+  ArrowLeft: [0x25, 0x4B], ArrowRight: [0x27, 0x4D], End: [0x23, 0x4F], ArrowDown: [0x28, 0x50],
+  PageDown: [0x22, 0x51], Insert: [0x2D, 0x52], Delete: [0x2E, 0x53],
+  NumpadEnter: [0x0D, 0x1C], IntlBackslash: [0xE2, 0x56],
+};
+'QWERTYUIOP'.split('').forEach(function(c, i) { KEYS['Key' + c] = [c.charCodeAt(0), 0x10 + i]; });
+'ASDFGHJKL'.split('').forEach(function(c, i) { KEYS['Key' + c] = [c.charCodeAt(0), 0x1E + i]; });
+'ZXCVBNM'.split('').forEach(function(c, i) { KEYS['Key' + c] = [c.charCodeAt(0), 0x2C + i]; });
+'1234567890'.split('').forEach(function(c, i) { KEYS['Digit' + c] = [c.charCodeAt(0), 0x02 + i]; });
+for (var f = 1; f <= 10; ++f) KEYS['F' + f] = [0x6F + f, 0x3A + f];
+
+// The run's shortcuts, whose browser actions (select all, history, find,
+// location, reload, print, open, quit) never happen on the program's page.
+var SHORTCUTS = 'AHFLRPOQ';
+// Keys the browser would use to scroll or move the focus.
+var PAGE_KEYS = ['Tab', 'Backspace', 'Space', 'ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight',
+                 'PageUp', 'PageDown', 'Home', 'End', 'Slash', 'Quote'];
+
+var decoder = typeof TextDecoder != 'undefined' ? new TextDecoder('windows-1252') : null;
+
+function el(tag, className, text) {
+  var node = document.createElement(tag);
+  if (className) node.className = className;
+  if (text !== undefined) node.textContent = text;
+  return node;
+}
+
+// "&Run" as a label with its mnemonic underlined; the mnemonic goes to out.
+function mnemonicLabel(text, out) {
+  var span = el('span', 'velko-label');
+  for (var i = 0; i < text.length; ++i) {
+    if (text[i] === '&' && i + 1 < text.length) {
+      ++i;
+      if (text[i] !== '&') {
+        var u = el('u', '', text[i]);
+        span.appendChild(u);
+        if (out && !out.key) out.key = text[i].toUpperCase();
+        continue;
+      }
+    }
+    span.appendChild(document.createTextNode(text[i]));
+  }
+  return span;
+}
+
+var page = {
+  queue: [],
+  waking: null,
+  windows: {},
+  menus: {},
+  openMenu: null,
+  lines: [],
+  scriptStamp: null,
+  ended: false,
+  desk: null,
+  status: null,
+};
+
+function desk() {
+  if (!page.desk) {
+    page.desk = document.getElementById('velko-desk');
+    if (!page.desk) {
+      page.desk = el('div');
+      page.desk.id = 'velko-desk';
+      document.body.appendChild(page.desk);
+    }
+  }
+  return page.desk;
+}
+
+function say(text) {
+  if (!page.status) page.status = document.getElementById('velko-status');
+  if (page.status) page.status.textContent = text;
+}
+
+function push(win, kind, wparam, lparam) {
+  if (page.ended) return;
+  page.queue.push([win, kind, wparam, lparam]);
+  var wake = page.waking;
+  if (wake) queueMicrotask(wake);
+}
+
+// The window keys go to: the one that holds the focus, else the first.
+function keyWindow() {
+  var active = document.activeElement;
+  for (var id in page.windows) {
+    var w = page.windows[id];
+    if (active && w.box.contains(active) && !w.textPanel) return +id;
+  }
+  for (var first in page.windows) {
+    if (!page.windows[first].textPanel) return +first;
+  }
+  return 0;
+}
+
+function clientPosition(canvas, event) {
+  var rect = canvas.getBoundingClientRect();
+  var x = Math.floor((event.clientX - rect.left - canvas.clientLeft) * canvas.width /
+                     Math.max(1, canvas.clientWidth));
+  var y = Math.floor((event.clientY - rect.top - canvas.clientTop) * canvas.height /
+                     Math.max(1, canvas.clientHeight));
+  x = Math.min(Math.max(x, 0), 0xFFFF);
+  y = Math.min(Math.max(y, 0), 0xFFFF);
+  return x | (y << 16);
+}
+
+// -- Windows
+
+page.windowCreated = function(id, title, textPanel, width, height) {
+  var box = el('section', 'velko-window' + (textPanel ? ' velko-text-window' : ''));
+  box.hidden = true;
+  box.setAttribute('aria-label', title);
+  var bar = el('header', 'velko-title');
+  bar.appendChild(el('span', 'velko-title-text', title));
+  var close = el('button', 'velko-close', '\u00D7');
+  close.title = 'Close';
+  close.setAttribute('aria-label', 'Close ' + title);
+  close.addEventListener('click', function() { push(id, MSG.CLOSE, 0, 0); });
+  bar.appendChild(close);
+  box.appendChild(bar);
+  var menuBar = el('nav', 'velko-menubar');
+  menuBar.hidden = true;
+  box.appendChild(menuBar);
+  var client;
+  if (textPanel) {
+    client = el('pre', 'velko-log');
+    client.tabIndex = 0;
+    client.style.width = width + 'px';
+    client.style.height = height + 'px';
+  } else {
+    client = el('canvas', 'velko-canvas');
+    client.width = width;
+    client.height = height;
+    client.tabIndex = 0;
+    if (!document.getElementById('velko-graphics')) client.id = 'velko-graphics';
+    client.addEventListener('pointerdown', function(event) {
+      if (event.button !== 0) return;
+      event.preventDefault();
+      client.focus({preventScroll: true});
+      closeMenu();
+      client.setPointerCapture(event.pointerId);
+      push(id, MSG.LDOWN, 1, clientPosition(client, event));
+    });
+    client.addEventListener('pointerup', function(event) {
+      if (event.button !== 0) return;
+      push(id, MSG.LUP, 0, clientPosition(client, event));
+    });
+    client.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+  }
+  box.appendChild(client);
+  desk().appendChild(box);
+  page.windows[id] = {box: box, menuBar: menuBar, client: client, textPanel: textPanel,
+                      image: null, bar: 0};
+  if (textPanel) showLines();
+};
+
+page.windowShown = function(id, visible) {
+  var w = page.windows[id];
+  if (!w) return;
+  w.box.hidden = !visible;
+  if (visible && !w.textPanel && !w.focused) {
+    w.focused = true;
+    w.client.focus({preventScroll: true});
+  }
+};
+
+page.windowDestroyed = function(id) {
+  var w = page.windows[id];
+  if (!w) return;
+  w.box.remove();
+  delete page.windows[id];
+};
+
+// Shows pixels of 0x00RRGGBB words: the box [x0, x1) x [y0, y1) changed.
+page.present = function(id, pixels, width, height, x0, y0, x1, y1) {
+  var w = page.windows[id];
+  if (!w || w.textPanel) return;
+  var canvas = w.client;
+  if (canvas.width !== width || canvas.height !== height) {
+    canvas.width = width;
+    canvas.height = height;
+    w.image = null;
+  }
+  if (!w.image) w.image = new ImageData(width, height);
+  var rgba = new Uint32Array(w.image.data.buffer);
+  for (var y = y0; y < y1; ++y) {
+    for (var i = y * width + x0, end = y * width + x1; i < end; ++i) {
+      var p = pixels[i];
+      rgba[i] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >>> 16) & 0xFF);
+    }
+  }
+  canvas.getContext('2d').putImageData(w.image, 0, 0, x0, y0, x1 - x0, y1 - y0);
+};
+
+page.screenSize = function() {
+  // The log window takes the screen's width and a third of its height: the
+  // width of the graphics window's frame, beneath it.
+  return [601, 600];
+};
+
+// -- The log panel: the latest lines, as text a user can select and copy.
+
+page.logLine = function(text) {
+  page.lines.push(text.replace(/\n$/, ''));
+  if (page.lines.length > LOG_LINES) page.lines.splice(0, page.lines.length - LOG_LINES);
+  showLines();
+};
+
+function showLines() {
+  for (var id in page.windows) {
+    var w = page.windows[id];
+    if (!w.textPanel) continue;
+    w.client.textContent = page.lines.join('\n');
+    w.client.scrollTop = w.client.scrollHeight;
+  }
+}
+
+// -- Menus
+
+page.menuCreated = function(id, bar) {
+  page.menus[id] = {bar: bar, items: []};
+};
+
+page.menuItemAdded = function(menu, index, flags, id, text, popup, checked) {
+  var m = page.menus[menu];
+  if (!m) return;
+  m.items[index] = {flags: flags, id: id, text: text, popup: popup, checked: checked};
+  if (flags & MENU.CHECKED) m.items[index].checked = true;
+  for (var w in page.windows) {
+    if (page.windows[w].bar === menu) showMenuBar(+w);
+  }
+};
+
+page.menuAttached = function(win, bar) {
+  var w = page.windows[win];
+  if (!w) return;
+  w.bar = bar;
+  showMenuBar(win);
+};
+
+page.menuItemChecked = function(menu, index, checked) {
+  var m = page.menus[menu];
+  if (!m || !m.items[index]) return;
+  m.items[index].checked = checked;
+  var open = page.openMenu;
+  if (open && open.menu === menu) {
+    var node = open.list.querySelector('[data-index="' + index + '"]');
+    if (node) {
+      node.setAttribute('aria-checked', checked ? 'true' : 'false');
+      node.querySelector('.velko-check').textContent = checked ? '\u2713' : '';
+    }
+  }
+};
+
+function showMenuBar(win) {
+  var w = page.windows[win];
+  var m = page.menus[w.bar];
+  w.menuBar.textContent = '';
+  w.menuBar.hidden = !m;
+  if (!m) return;
+  w.menuBar.setAttribute('role', 'menubar');
+  m.items.forEach(function(item) {
+    if (!item || !item.popup) return;
+    var mnemonic = {};
+    var button = el('button', 'velko-menu-title');
+    button.setAttribute('role', 'menuitem');
+    button.setAttribute('aria-haspopup', 'true');
+    button.appendChild(mnemonicLabel(item.text, mnemonic));
+    button.dataset.mnemonic = mnemonic.key || '';
+    button.addEventListener('click', function() {
+      if (page.openMenu && page.openMenu.button === button) closeMenu(true);
+      else openMenu(win, item.popup, button, false);
+    });
+    w.menuBar.appendChild(button);
+  });
+}
+
+function openMenu(win, menu, button, fromKeyboard) {
+  closeMenu();
+  var m = page.menus[menu];
+  if (!m) return;
+  var list = el('div', 'velko-menu');
+  list.setAttribute('role', 'menu');
+  m.items.forEach(function(item, index) {
+    if (!item) return;
+    if (item.flags & MENU.SEPARATOR) {
+      list.appendChild(el('div', 'velko-separator')).setAttribute('role', 'separator');
+      return;
+    }
+    var node = el('button', 'velko-menu-item');
+    node.setAttribute('role', 'menuitemcheckbox');
+    node.setAttribute('aria-checked', item.checked ? 'true' : 'false');
+    node.dataset.index = index;
+    var tab = item.text.indexOf('\t');
+    var mnemonic = {};
+    node.appendChild(el('span', 'velko-check', item.checked ? '\u2713' : ''));
+    node.appendChild(mnemonicLabel(tab < 0 ? item.text : item.text.slice(0, tab), mnemonic));
+    node.appendChild(el('span', 'velko-shortcut', tab < 0 ? '' : item.text.slice(tab + 1)));
+    node.dataset.mnemonic = mnemonic.key || '';
+    if (item.flags & MENU.GRAYED) {
+      node.disabled = true;
+      node.setAttribute('aria-disabled', 'true');
+    }
+    node.addEventListener('click', function() { choose(win, item); });
+    list.appendChild(node);
+  });
+  button.setAttribute('aria-expanded', 'true');
+  button.classList.add('velko-open');
+  var w = page.windows[win];
+  list.style.left = button.offsetLeft + 'px';
+  list.style.top = (w.menuBar.offsetTop + w.menuBar.offsetHeight) + 'px';
+  w.box.appendChild(list);
+  page.openMenu = {win: win, menu: menu, button: button, list: list};
+  var first = menuItems()[0];
+  if (first) first.focus({preventScroll: true});
+  else if (!fromKeyboard) button.focus({preventScroll: true});
+}
+
+function menuItems() {
+  return page.openMenu ?
+      Array.prototype.slice.call(page.openMenu.list.querySelectorAll('.velko-menu-item:not([disabled])')) :
+      [];
+}
+
+function closeMenu(refocus) {
+  var open = page.openMenu;
+  if (!open) return;
+  page.openMenu = null;
+  open.list.remove();
+  open.button.removeAttribute('aria-expanded');
+  open.button.classList.remove('velko-open');
+  var w = page.windows[open.win];
+  if (refocus && w) w.client.focus({preventScroll: true});
+}
+
+function choose(win, item) {
+  closeMenu(true);
+  push(win, MSG.COMMAND, item.id, 0);
+}
+
+// Arrows, Enter, Escape and mnemonics inside an open menu; answers whether
+// the key was the menu's.
+function menuKey(event) {
+  var open = page.openMenu;
+  if (!open) return false;
+  var items = menuItems();
+  var at = items.indexOf(document.activeElement);
+  if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
+    var step = event.key === 'ArrowDown' ? 1 : -1;
+    var next = items[(at + step + items.length) % items.length];
+    if (next) next.focus({preventScroll: true});
+  } else if (event.key === 'Escape') {
+    closeMenu(true);
+  } else if (event.key === 'Enter' || event.key === ' ') {
+    if (at >= 0) items[at].click();
+  } else if (event.key.length === 1 && !event.ctrlKey) {
+    var key = event.key.toUpperCase();
+    var hit = items.filter(function(n) { return n.dataset.mnemonic === key; })[0];
+    if (hit) hit.click();
+  } else if (event.key !== 'Tab') {
+    return !event.ctrlKey;
+  }
+  return true;
+}
+
+// Alt+letter or F10 opens a menu of the bar of the window keys go to.
+function menuBarKey(event) {
+  var win = keyWindow();
+  var w = page.windows[win];
+  if (!w || w.menuBar.hidden) return false;
+  var buttons = Array.prototype.slice.call(w.menuBar.querySelectorAll('.velko-menu-title'));
+  var target = null;
+  if (event.key === 'F10' && !event.altKey) target = buttons[0];
+  else if (event.altKey && event.key.length === 1) {
+    var key = event.key.toUpperCase();
+    target = buttons.filter(function(b) { return b.dataset.mnemonic === key; })[0];
+  }
+  if (!target) return false;
+  var m = page.menus[w.bar];
+  var item = m.items.filter(function(i) { return i && i.popup; })[buttons.indexOf(target)];
+  openMenu(win, item.popup, target, true);
+  return true;
+}
+
+// -- Keys
+
+function keyParam(scan, down, repeat) {
+  return 1 | (scan << 16) | (down ? (repeat ? 1 << 30 : 0) : (1 << 30) | (1 << 31));
+}
+
+function onKey(event) {
+  if (page.ended) return;
+  var down = event.type === 'keydown';
+  var target = event.target;
+  if (target && (target.tagName === 'INPUT' || target.tagName === 'TEXTAREA')) return;
+  if (down && page.openMenu && menuKey(event)) {
+    event.preventDefault();
+    return;
+  }
+  if (down && (event.altKey || event.key === 'F10') && menuBarKey(event)) {
+    event.preventDefault();
+    return;
+  }
+  if (event.altKey || event.metaKey) return;
+  var key = KEYS[event.code];
+  if (!key) return;
+  var letter = event.code.length === 4 && event.code.slice(0, 3) === 'Key' ? event.code[3] : '';
+  var inLog = target && target.classList && target.classList.contains('velko-log');
+  // In the log panel, Ctrl+C and Ctrl+Insert copy what is selected.
+  if (inLog && event.ctrlKey && (letter === 'C' || event.code === 'Insert')) return;
+  if ((event.ctrlKey && letter && SHORTCUTS.indexOf(letter) >= 0) ||
+      PAGE_KEYS.indexOf(event.code) >= 0 || (event.key === 'Enter' && !inLog)) {
+    event.preventDefault();
+  }
+  var win = keyWindow();
+  if (win) push(win, down ? MSG.KEYDOWN : MSG.KEYUP, key[0], keyParam(key[1], down, event.repeat));
+}
+
+// -- VELKO.SCR, kept in the browser's storage so that it survives a reload
+
+function bytesToString(bytes) {
+  var out = '';
+  for (var i = 0; i < bytes.length; i += 8192)
+    out += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+  return out;
+}
+
+function stringToBytes(text) {
+  var bytes = new Uint8Array(text.length);
+  for (var i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xFF;
+  return bytes;
+}
+
+function scriptBytes() {
+  try {
+    return FS.readFile(SCRIPT);
+  } catch (e) {
+    return null;
+  }
+}
+
+// Keeps the stored copy in step with the file, whenever the program waits.
+function syncScript() {
+  var stat = null;
+  try {
+    stat = FS.stat(SCRIPT);
+  } catch (e) {
+  }
+  var stamp = stat ? stat.mtime.getTime() + ':' + stat.size : '';
+  if (stamp === page.scriptStamp) return;
+  page.scriptStamp = stamp;
+  var download = document.getElementById('velko-download');
+  if (download) download.disabled = !stat || stat.size === 0;
+  try {
+    if (stat) localStorage.setItem(STORE_KEY, bytesToString(scriptBytes()));
+  } catch (e) {
+    say('VELKO.SCR could not be kept in this browser (' + e.message + '); download it to keep it.');
+  }
+}
+
+function restoreScript() {
+  var stored = null;
+  try {
+    stored = localStorage.getItem(STORE_KEY);
+  } catch (e) {
+  }
+  if (stored !== null) FS.writeFile(SCRIPT, stringToBytes(stored));
+}
+
+function downloadScript() {
+  syncScript();
+  var bytes = scriptBytes();
+  if (!bytes) {
+    say('There is no VELKO.SCR yet: record one with Run > Record Script (Ctrl+R).');
+    return;
+  }
+  var link = el('a');
+  link.href = URL.createObjectURL(new Blob([bytes], {type: 'text/plain'}));
+  link.download = SCRIPT;
+  document.body.appendChild(link);
+  link.click();
+  link.remove();
+  setTimeout(function() { URL.revokeObjectURL(link.href); }, 1000);
+}
+
+function useScriptFile(file) {
+  if (!file) return;
+  file.arrayBuffer().then(function(buffer) {
+    FS.writeFile(SCRIPT, new Uint8Array(buffer));
+    syncScript();
+    say('VELKO.SCR is now ' + file.name + ' (' + buffer.byteLength +
+        ' bytes): Run > Playback Script (Ctrl+P) plays it.');
+    var w = page.windows[keyWindow()];
+    if (w) w.client.focus({preventScroll: true});
+  }, function(error) {
+    say(file.name + ' could not be read: ' + error.message);
+  });
+}
+
+function setUpTools() {
+  var download = document.getElementById('velko-download');
+  if (download) {
+    download.disabled = !scriptBytes();
+    download.addEventListener('click', downloadScript);
+  }
+  var open = document.getElementById('velko-open');
+  var chooser = document.getElementById('velko-open-file');
+  if (open && chooser) {
+    open.addEventListener('click', function() { chooser.click(); });
+    chooser.addEventListener('change', function() {
+      useScriptFile(chooser.files[0]);
+      chooser.value = '';
+    });
+  }
+  document.addEventListener('dragover', function(event) { event.preventDefault(); });
+  document.addEventListener('drop', function(event) {
+    event.preventDefault();
+    if (event.dataTransfer && event.dataTransfer.files.length)
+      useScriptFile(event.dataTransfer.files[0]);
+  });
+  var again = document.getElementById('velko-again');
+  if (again) again.addEventListener('click', function() { location.reload(); });
+}
+
+// -- The program's waits
+
+page.sleep = function(ms, wakeUp) {
+  syncScript();
+  var timer = null;
+  var channel = null;
+  var done = function() {
+    if (page.waking !== done) return;
+    page.waking = null;
+    if (timer !== null) clearTimeout(timer);
+    wakeUp();
+  };
+  page.waking = done;
+  if (ms === 0) {
+    // A yield: back as soon as the browser has had its turn.
+    channel = new MessageChannel();
+    channel.port1.onmessage = done;
+    channel.port2.postMessage(0);
+  } else if (ms > 0) {
+    timer = setTimeout(done, Math.ceil(ms));
+  }
+};
+
+page.nextInput = function() {
+  return page.queue.shift();
+};
+
+page.inputPending = function() {
+  return page.queue.length > 0;
+};
+
+page.text = function(heap, at) {
+  var end = at;
+  while (heap[end]) ++end;
+  var bytes = heap.subarray(at, end);
+  return decoder ? decoder.decode(bytes) : bytesToString(bytes);
+};
+
+// The program is over: the page says so and offers to start it again.
+function ended(text) {
+  if (page.ended) return;
+  page.ended = true;
+  closeMenu();
+  syncScript();
+  var end = document.getElementById('velko-ended');
+  if (end) {
+    var message = document.getElementById('velko-ended-text');
+    if (message) message.textContent = text;
+    end.hidden = false;
+    var again = document.getElementById('velko-again');
+    if (again) again.focus();
+  }
+  document.body.classList.add('velko-ended');
+}
+
+page.closed = function() {
+  ended('The program has ended.');
+};
+
+Module.velkoPage = page;
+Module.preRun = (Module.preRun || []).concat([restoreScript]);
+Module.onExit = function(code) {
+  ended(code ? 'The program has ended with status ' + code + '.' : 'The program has ended.');
+};
+Module.onAbort = function(what) {
+  ended('The program stopped: ' + what);
+};
+Module.print = function(text) {
+  console.log(text);
+};
+Module.printErr = function(text) {
+  console.error(text);
+  say(text);
+};
+document.addEventListener('keydown', onKey, true);
+document.addEventListener('keyup', onKey, true);
+document.addEventListener('pointerdown', function(event) {
+  var open = page.openMenu;
+  if (open && !open.list.contains(event.target) && event.target !== open.button) closeMenu();
+}, true);
+if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', setUpTools);
+else setUpTools();
+})();
