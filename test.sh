@@ -9,15 +9,17 @@
 #   5. the packages (./package.sh: the Debian packages, the source tarball and
 #      the Windows zip, checked by lintian, desktop-file-validate and
 #      appstreamcli);
-#   6. every test on the normal build: the desktop end-to-end scenarios of
-#      the Linux program, and those of the Windows program under Wine, and
-#      the packages installed, used and removed.
+#   6. the browser build (emscripten), whose pages the tests below open;
+#   7. every test on the normal build: the desktop end-to-end scenarios of
+#      the Linux program, those of the Windows program under Wine, those of
+#      the browser's in Chromium, and the packages installed, used and
+#      removed.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/packages.sh
 # shellcheck disable=SC2086
 ensure_packages $BUILD_PACKAGES $DESKTOP_TEST_PACKAGES $WINDOWS_CROSS_PACKAGES $WINE_TEST_PACKAGES \
-  $FUZZ_PACKAGES $BROWSER_TEST_PACKAGES $PACKAGING_PACKAGES
+  $FUZZ_PACKAGES $BROWSER_TEST_PACKAGES $PACKAGING_PACKAGES $WEB_BUILD_PACKAGES
 # The browser tests' node project (puppeteer-core), as its lock file says.
 command -v npm >/dev/null 2>&1 || ensure_packages nodejs npm
 npm ci --prefix tests/browser --no-audit --no-fund
@@ -56,9 +58,16 @@ ctest --preset fuzz
 echo "== Packages"
 ./package.sh
 
+echo "== Browser build"
+scripts/web-freetype.sh
+NODE_PATH=/usr/share/nodejs emcmake cmake --preset web >/dev/null
+cmake --build --preset web
+
 echo "== Build and all tests"
-# The Wine tests run what the Windows build made.
-cmake --preset linux -DVELKO_WINDOWS_BIN="$PWD/build/windows/bin" >/dev/null
+# The Wine tests run what the Windows build made, the browser tests what the
+# browser build made.
+cmake --preset linux -DVELKO_WINDOWS_BIN="$PWD/build/windows/bin" \
+  -DVELKO_WEB_BIN="$PWD/build/web/bin" >/dev/null
 cmake --build --preset linux
 ctest --preset linux --label-exclude wine
 # The Windows program under Wine: Wine's server now and then does not bring

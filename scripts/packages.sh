@@ -43,6 +43,11 @@ BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-d
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev weston"
 # What ./bench.sh needs beside those: cairo as the reference, callgrind.
 BENCH_PACKAGES="libcairo2-dev valgrind"
+# The browser build: emscripten (its compiler needs node-acorn), and what
+# scripts/web-freetype.sh needs to build FreeType for it from Debian's source
+# package (dpkg-dev) and to cut the faces down to the runtime's characters
+# (python3-fonttools).
+WEB_BUILD_PACKAGES="emscripten node-acorn nodejs dpkg-dev python3-fonttools"
 # The browser the tests open the project's pages in (through puppeteer-core,
 # from tests/browser/package-lock.json).
 BROWSER_TEST_PACKAGES="chromium"
