@@ -415,6 +415,8 @@ function onKey(event) {
   var down = event.type === 'keydown';
   var target = event.target;
   if (target && (target.tagName === 'INPUT' || target.tagName === 'TEXTAREA')) return;
+  // The page's own buttons keep their keys.
+  if (target && target.closest && target.closest('#velko-tools, #velko-ended')) return;
   if (down && page.openMenu && menuKey(event)) {
     event.preventDefault();
     return;
