@@ -2,9 +2,13 @@
 // page (web_page.js, Module.velkoPage). velko_web_wait is the one import that
 // suspends the program, so the build names it in ASYNCIFY_IMPORTS.
 mergeInto(LibraryManager.library, {
+  // The program goes on as a callback of the page's event loop, and its end
+  // there is the runtime's to handle: exit() throws to unwind the stack, and
+  // main returning leaves the runtime to be shut down.
+  velko_web_wait__deps: ['$callUserCallback'],
   velko_web_wait: function(ms) {
     return Asyncify.handleSleep(function(wakeUp) {
-      Module.velkoPage.sleep(ms, wakeUp);
+      Module.velkoPage.sleep(ms, function() { callUserCallback(wakeUp); });
     });
   },
   velko_web_next_input: function(out) {
