@@ -1,9 +1,9 @@
 # The browser: the web backend on the window system, the designer's page
 # (bin/velko-cone.html with its .js and .wasm beside it), the headless
-# backend for programs run by node, and the runtime as
-# a static library for programs of others (cmake/library.cmake), installed
-# with its page files: `cmake --install build/web --prefix <dir>` gives a
-# package that `emcmake cmake` projects find with find_package(velko).
+# backend for programs run by node, and the runtime as a static library for
+# programs of others (cmake/library.cmake), installed with the page's files:
+# `cmake --install build/web --prefix <dir>` gives a package that projects
+# configured with emcmake find with find_package(velko) (docs/web.md).
 # Included from the top-level file when the compiler is emscripten's.
 include(GNUInstallDirs)
 set(velko_web_dir ${PROJECT_SOURCE_DIR}/runtime/platform/web)
@@ -13,7 +13,8 @@ set(VELKO_WEB_FILES_DESTINATION ${CMAKE_INSTALL_DATADIR}/velko/web)
 # the install prefix for those of the installed package.
 foreach(file IN LISTS VELKO_WEB_FILES)
   string(REGEX REPLACE "^web_|\\.[a-z]+$" "" what ${file})
-  set(velko_web_${what} "$<BUILD_INTERFACE:${velko_web_dir}/${file}>$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${VELKO_WEB_FILES_DESTINATION}/${file}>")
+  string(CONCAT velko_web_${what} "$<BUILD_INTERFACE:${velko_web_dir}/${file}>"
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${VELKO_WEB_FILES_DESTINATION}/${file}>")
 endforeach()
 
 add_library(velko_web STATIC ${velko_web_dir}/web_backend.cpp)
