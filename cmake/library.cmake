@@ -1,10 +1,12 @@
 # The runtime as a library others build on: libvelko, with the runtime and
-# the desktop platform (GTK or the Windows API, and the headless backend that
-# VELKO_BACKEND=headless and velko-check pick), exporting only the operations
-# of velko.h; installed with its header, a CMake package (find_package(velko)
-# gives velko::runtime) and a pkg-config file. On Linux it is a shared
-# library; on Windows a static one, so that a program is one exe as the
-# designer is.
+# the platform (GTK or the Windows API, and the headless backend that
+# VELKO_BACKEND=headless and velko-check pick; in the browser build, the web
+# backend), exporting only the operations of velko.h; installed with its
+# header, a CMake package (find_package(velko) gives velko::runtime) and, on
+# the desktop, a pkg-config file. On Linux it is a shared library; on
+# Windows a static one, so that a program is one exe as the designer is; in
+# the browser build a static one too, whose users link with the web
+# backend's options and page files (cmake/web.cmake).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 include(${CMAKE_CURRENT_LIST_DIR}/library_parts.cmake)
@@ -12,32 +14,55 @@ include(${CMAKE_CURRENT_LIST_DIR}/library_parts.cmake)
 # Its parts are whatever the runtime and the platform link, found from the
 # targets themselves: the objects of every part, and the outside libraries
 # they need, each once.
-if(WIN32)
+if(EMSCRIPTEN)
+  velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_web)
+elseif(WIN32)
   velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_win32)
 else()
   velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_desktop)
 endif()
 set(velko_objects)
+set(velko_link_INTERFACE_LINK_OPTIONS)
+set(velko_link_INTERFACE_LINK_DEPENDS)
 foreach(part IN LISTS velko_parts)
-  list(APPEND velko_objects $<TARGET_OBJECTS:${part}>)
-endforeach()
-if(WIN32)
-  add_library(velko STATIC ${velko_objects})
-  target_link_libraries(velko PUBLIC ${velko_deps})
-  set(VELKO_PC_LIBS "-lvelko")
-  foreach(dep IN LISTS velko_deps)
-    string(APPEND VELKO_PC_LIBS " -l${dep}")
+  get_target_property(type ${part} TYPE)
+  if(NOT type STREQUAL "INTERFACE_LIBRARY")
+    list(APPEND velko_objects $<TARGET_OBJECTS:${part}>)
+  endif()
+  foreach(property IN ITEMS INTERFACE_LINK_OPTIONS INTERFACE_LINK_DEPENDS)
+    get_target_property(values ${part} ${property})
+    if(values)
+      list(APPEND velko_link_${property} ${values})
+    endif()
   endforeach()
+endforeach()
+if(WIN32 OR EMSCRIPTEN)
+  add_library(velko STATIC ${velko_objects})
+  velko_library_static_deps(velko ${CMAKE_INSTALL_LIBDIR} ${velko_deps})
+  # What its parts ask of the programs that link them goes to the programs
+  # that link it; in the installed package it must name installed files.
+  foreach(option IN LISTS velko_link_INTERFACE_LINK_OPTIONS velko_link_INTERFACE_LINK_DEPENDS)
+    string(REGEX REPLACE "\\$<BUILD_INTERFACE:[^>]*>" "" installed "${option}")
+    string(FIND "${installed}" "${PROJECT_SOURCE_DIR}/" in_source)
+    string(FIND "${installed}" "${PROJECT_BINARY_DIR}/" in_build)
+    if(in_source GREATER -1 OR in_build GREATER -1)
+      message(FATAL_ERROR "The link option ${option} of velko's parts names a file of this "
+        "tree for the installed package too: give it $<BUILD_INTERFACE:...> and "
+        "$<INSTALL_INTERFACE:...> paths")
+    endif()
+  endforeach()
+  target_link_options(velko INTERFACE ${velko_link_INTERFACE_LINK_OPTIONS})
+  set_property(TARGET velko APPEND PROPERTY INTERFACE_LINK_DEPENDS
+    ${velko_link_INTERFACE_LINK_DEPENDS})
 else()
   add_library(velko SHARED ${velko_objects})
   target_link_libraries(velko PRIVATE ${velko_deps})
-  set(VELKO_PC_LIBS "-lvelko")
+  set_target_properties(velko PROPERTIES
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR})
 endif()
 add_library(velko::runtime ALIAS velko)
-set_target_properties(velko PROPERTIES
-  VERSION ${PROJECT_VERSION}
-  SOVERSION ${PROJECT_VERSION_MAJOR}
-  EXPORT_NAME runtime)
+set_target_properties(velko PROPERTIES EXPORT_NAME runtime)
 
 # The header as users include it, <velko/velko.h>, in the build tree too: a
 # file set, which gives the include folder in the build tree and where it is
@@ -67,7 +92,17 @@ install(FILES ${PROJECT_BINARY_DIR}/velkoConfig.cmake ${PROJECT_BINARY_DIR}/velk
   DESTINATION ${VELKO_CMAKE_DIR} COMPONENT development)
 
 # The prefix is found from where the file lies, so an install under any
-# --prefix gives a working file.
+# --prefix gives a working file. Not for the browser: its programs need the
+# link options of the CMake package.
+if(EMSCRIPTEN)
+  return()
+endif()
+set(VELKO_PC_LIBS "-lvelko")
+if(WIN32)
+  foreach(dep IN LISTS velko_deps)
+    string(APPEND VELKO_PC_LIBS " -l${dep}")
+  endforeach()
+endif()
 file(RELATIVE_PATH VELKO_PC_TO_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/velko.pc.in ${PROJECT_BINARY_DIR}/velko.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/velko.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig

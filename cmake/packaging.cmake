@@ -8,10 +8,30 @@
 # and the source tarball (CPackSourceConfig.cmake).
 # Windows: one zip with velko-cone.exe, the static library, the header, the
 # CMake package, the docs and the examples.
+# The browser: one tar.gz with the static library, the header, the CMake
+# package, the page files, the docs and the examples.
 #
-# The presets package and package-windows run it; package.sh runs both and
-# the Debian validators.
+# The presets package, package-windows and package-web run it; package.sh
+# runs the first two and the Debian validators.
 include(GNUInstallDirs)
+
+# The browser build: one archive, velko-web-<version>.tar.gz, of what
+# cmake/web.cmake installs (the static library, the header, the CMake
+# package and the page files) with the guides and the examples.
+if(EMSCRIPTEN)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/web.md
+    ${PROJECT_SOURCE_DIR}/docs/runtime.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
+    COMPONENT development PATTERN ".gitignore" EXCLUDE)
+  set(CPACK_PACKAGE_NAME velko-web)
+  set(CPACK_PACKAGE_VENDOR "VELKO project")
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_PACKAGE_FILE_NAME velko-web-${PROJECT_VERSION})
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
+  include(CPack)
+  return()
+endif()
 
 set(VELKO_APP_ID org.velko.ConeDesigner)
 set(VELKO_MAINTAINER "VELKO project <velko@example.org>")

@@ -1,8 +1,22 @@
 # The browser: the web backend on the window system, the designer's page
-# (bin/velko-cone.html with its .js and .wasm beside it), and the headless
-# backend for programs run by node. Included from the top-level file when the
-# compiler is emscripten's.
+# (bin/velko-cone.html with its .js and .wasm beside it), the headless
+# backend for programs run by node, and the runtime as a static library for
+# programs of others (cmake/library.cmake), installed with the page's files:
+# `cmake --install build/web --prefix <dir>` gives a package that projects
+# configured with emcmake find with find_package(velko) (docs/web.md).
+# Included from the top-level file when the compiler is emscripten's.
+include(GNUInstallDirs)
 set(velko_web_dir ${PROJECT_SOURCE_DIR}/runtime/platform/web)
+set(VELKO_WEB_FILES web_library.js web_page.js web_shell.html)
+set(VELKO_WEB_FILES_DESTINATION ${CMAKE_INSTALL_DATADIR}/velko/web)
+# Each page file where it is: in this tree for the targets built here, under
+# the install prefix for those of the installed package.
+foreach(file IN LISTS VELKO_WEB_FILES)
+  string(REGEX REPLACE "^web_|\\.[a-z]+$" "" what ${file})
+  string(CONCAT velko_web_${what} "$<BUILD_INTERFACE:${velko_web_dir}/${file}>"
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${VELKO_WEB_FILES_DESTINATION}/${file}>")
+endforeach()
+
 add_library(velko_web STATIC ${velko_web_dir}/web_backend.cpp)
 target_link_libraries(velko_web PUBLIC velko_winsys)
 # The blocking wait suspends the program's stack (Asyncify): the import that
@@ -16,19 +30,25 @@ target_link_options(velko_web INTERFACE
   -sENVIRONMENT=web
   # Debian's emscripten cannot run its HTML minifier.
   -sMINIFY_HTML=0
-  "SHELL:--js-library ${velko_web_dir}/web_library.js"
-  "SHELL:--pre-js ${velko_web_dir}/web_page.js"
-  "SHELL:--shell-file ${velko_web_dir}/web_shell.html")
+  "SHELL:--js-library ${velko_web_library}"
+  "SHELL:--pre-js ${velko_web_page}"
+  "SHELL:--shell-file ${velko_web_shell}")
 set_property(TARGET velko_web APPEND PROPERTY INTERFACE_LINK_DEPENDS
-  ${velko_web_dir}/web_library.js ${velko_web_dir}/web_page.js ${velko_web_dir}/web_shell.html)
+  ${velko_web_library} ${velko_web_page} ${velko_web_shell})
 
 velko_platform(velko_platform_web web)
 
-# A program's page: name.html, with name.js and name.wasm beside it.
-function(velko_web_page target)
-  set_target_properties(${target} PROPERTIES SUFFIX ".html")
-endfunction()
+# velko_web_page(target): a program's page, name.html, with name.js and
+# name.wasm beside it. The installed package gives it too.
+include(${CMAKE_CURRENT_LIST_DIR}/velko_web_page.cmake)
 
 add_executable(velko-cone designer/main.cpp)
 target_link_libraries(velko-cone PRIVATE designer_core velko_runtime velko_platform_web)
 velko_web_page(velko-cone)
+
+# The runtime for programs of others, and the package they find it in.
+include(${CMAKE_CURRENT_LIST_DIR}/library.cmake)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/velko_web_page.cmake
+  DESTINATION ${VELKO_CMAKE_DIR} COMPONENT development)
+list(TRANSFORM VELKO_WEB_FILES PREPEND ${velko_web_dir}/ OUTPUT_VARIABLE velko_web_paths)
+install(FILES ${velko_web_paths} DESTINATION ${VELKO_WEB_FILES_DESTINATION} COMPONENT development)
