@@ -601,12 +601,27 @@ function ended(text) {
   document.body.classList.add('velko-ended');
 }
 
+// The runtime is done with its windows; the run ends when main does.
 page.closed = function() {
-  ended('The program has ended.');
+  closeMenu();
 };
+
+// A main that waited returns long after the runtime called it, to nobody:
+// its status is taken from Asyncify when it does, and the run ended with it.
+function endWithMain() {
+  if (typeof Asyncify == 'undefined' || !Asyncify.currData) return;
+  Asyncify.whenDone().then(function(code) {
+    try {
+      exit(code);
+    } catch (e) {
+      if (!(e instanceof ExitStatus)) throw e;
+    }
+  });
+}
 
 Module.velkoPage = page;
 Module.preRun = (Module.preRun || []).concat([restoreScript]);
+Module.postRun = (Module.postRun || []).concat([endWithMain]);
 Module.onExit = function(code) {
   ended(code ? 'The program has ended with status ' + code + '.' : 'The program has ended.');
 };
