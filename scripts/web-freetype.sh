@@ -14,7 +14,8 @@
 # with the SFNT tables and glyph names, the grey-level renderer and the
 # auto-hinter. PNG, zlib, bzip2, Brotli and HarfBuzz are left out; the
 # TrueType interpreter keeps Debian's settings (those of ftoption.h in the
-# source package, patches applied).
+# source package, patches applied), and conic arcs are flattened as on a
+# 64-bit Linux machine (see below), so that glyphs come out the same.
 #
 # Getting the source takes a deb-src entry for Debian's archive. When apt
 # has none for the release, one is written beside the machine's deb entries
@@ -204,6 +205,22 @@ FT_USE_MODULE( FT_Module_Class, psnames_module_class )
 FT_USE_MODULE( FT_Module_Class, sfnt_module_class )
 FT_USE_MODULE( FT_Renderer_Class, ft_smooth_renderer_class )
 EOF
+
+# Conic arcs: FreeType flattens them with its DDA code on 64-bit hosts
+# (x86-64 and arm64, where Debian's Linux builds run) and by binary splits
+# elsewhere, wasm32 among them; the two put some edge pixels differently.
+# The web build takes the DDA code, which needs nothing but 64-bit integers.
+grays=$source_dir/src/smooth/ftgrays.c
+dda_condition='^#if FT_SSE2 *|| \\$'
+if [ "$(grep -c "$dda_condition" "$grays")" != 1 ]; then
+  echo "$grays: no single '#if FT_SSE2 ||' choosing the DDA code; look at BEZIER_USE_DDA there" >&2
+  exit 1
+fi
+sed -i "s/$dda_condition/#if FT_SSE2 || defined( __wasm__ ) || \\\\/" "$grays"
+if ! grep -q '^#if FT_SSE2 || defined( __wasm__ ) || \\$' "$grays"; then
+  echo "$grays: the DDA code could not be chosen for WebAssembly" >&2
+  exit 1
+fi
 
 emcmake cmake -S "$source_dir" -B "$scratch/build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Release \
