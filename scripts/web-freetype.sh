@@ -58,15 +58,17 @@ source_package=freetype
 source_version=$(dpkg-query -W -f='${source:Version}' libfreetype6 2>/dev/null || true)
 wanted=$source_package${source_version:+=$source_version}
 
-# Whether apt knows the source package at the wanted version.
-source_known() {
+# The versions of the source package apt offers, one a line.
+source_versions() {
+  apt-cache showsrc "$source_package" 2>/dev/null | sed -n 's/^Version: //p' | sort -u
+}
+
+# Whether apt offers the source package at the wanted version.
+source_offered() {
   local versions
-  versions=$(apt-cache showsrc "$source_package" 2>/dev/null | sed -n 's/^Version: //p')
-  if [ -n "$source_version" ]; then
-    printf '%s\n' "$versions" | grep -qxF -- "$source_version"
-  else
-    [ -n "$versions" ]
-  fi
+  versions=$(source_versions)
+  [ -n "$versions" ] || return 1
+  [ -z "$source_version" ] || printf '%s\n' "$versions" | grep -qxF -- "$source_version"
 }
 
 # shellcheck disable=SC1091
@@ -145,7 +147,7 @@ one_line_entries() {
   done
 }
 
-if ! source_known; then
+if [ -z "$(source_versions)" ]; then
   stanzas=$(deb822_entries)
   lines=$(one_line_entries)
   if [ -z "$stanzas" ] && [ -z "$lines" ]; then
@@ -173,11 +175,19 @@ if ! source_known; then
     printf '%s\n' "$lines" | $runner tee "$src_list" >/dev/null
   fi
   $runner env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  if ! source_known; then
-    echo "apt offers no source of $wanted. When a newer libfreetype6 is in the archive," >&2
-    echo "upgrade it (apt-get install libfreetype6 libfreetype-dev), then run this again." >&2
-    exit 1
-  fi
+elif ! source_offered && [ "$runner" != none ]; then
+  # Sources are listed, but apt's lists may be older than the installed
+  # package.
+  $runner env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+fi
+if [ -z "$(source_versions)" ]; then
+  echo "apt offers no source of $source_package: look at the deb-src entries in apt's sources." >&2
+  exit 1
+elif ! source_offered; then
+  echo "apt offers FreeType's source at $(source_versions | tr '\n' ' ')but not at" >&2
+  echo "$source_version, the installed libfreetype6's. Run apt-get update and upgrade it" >&2
+  echo "(apt-get install libfreetype6 libfreetype-dev) as root, then run this again." >&2
+  exit 1
 fi
 
 # The source, unpacked and patched by dpkg-source, in a scratch folder.
