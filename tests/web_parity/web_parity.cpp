@@ -12,6 +12,7 @@
 // when the file is not one this program wrote.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
