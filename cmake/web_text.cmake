@@ -1,4 +1,108 @@
-# Text in the browser build: measured, not drawn, until FreeType is built for it.
-set(VELKO_RENDER_TEXT)
-add_library(velko_web_text INTERFACE)
-target_link_libraries(velko_web_text INTERFACE velko_text_measure_only)
+# Text in the web build (WebAssembly): FreeType built for it by
+# scripts/web-freetype.sh, and the two faces built into the program, since
+# the browser has neither Fontconfig nor the font files.
+#
+# Defines VELKO_RENDER_TEXT, velko_render's text sources, and the target
+# velko_web_text (FreeType and the faces), which velko_render links.
+#
+# The faces are Liberation Sans and Liberation Mono Regular as Debian's
+# fonts-liberation2 installs them, cut down with fontTools (python3-fonttools)
+# to the characters the runtime's 8-bit text can draw: a byte is a
+# Windows-1252 character (text_glyphs.cpp), so U+0000..U+00FF and the code
+# page's characters beyond. Everything the glyphs' pixels depend on stays as
+# it is: outlines, hinting (fpgm, prep, cvt, gasp and the glyphs'
+# instructions; hdmx, LTSH and VDMX when a face has them), metrics (head,
+# hhea, hmtx, OS/2, post, maxp) and the missing-glyph box, which control
+# characters draw. Dropped: glyph names, kerning and the OpenType layout
+# tables, which the runtime never reads.
+
+set(VELKO_WEB_FREETYPE "${PROJECT_SOURCE_DIR}/build/web-deps/freetype" CACHE PATH
+  "FreeType built for WebAssembly (scripts/web-freetype.sh installs it there)")
+if(NOT EXISTS "${VELKO_WEB_FREETYPE}/lib/libfreetype.a" OR
+   NOT EXISTS "${VELKO_WEB_FREETYPE}/include/freetype2/ft2build.h")
+  message(FATAL_ERROR "No FreeType for WebAssembly in ${VELKO_WEB_FREETYPE}. "
+    "Run scripts/web-freetype.sh, which builds it from Debian's source package into "
+    "build/web-deps/freetype (or give it a prefix and set VELKO_WEB_FREETYPE to that).")
+endif()
+add_library(velko_web_freetype STATIC IMPORTED)
+set_target_properties(velko_web_freetype PROPERTIES
+  IMPORTED_LOCATION "${VELKO_WEB_FREETYPE}/lib/libfreetype.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${VELKO_WEB_FREETYPE}/include/freetype2")
+
+set(VELKO_WEB_FONT_DIR "/usr/share/fonts/truetype/liberation2" CACHE PATH
+  "Where fonts-liberation2 installed Liberation Sans and Liberation Mono")
+set(web_faces sans mono)
+set(web_face_sans LiberationSans-Regular.ttf)
+set(web_face_mono LiberationMono-Regular.ttf)
+foreach(face IN LISTS web_faces)
+  if(NOT EXISTS "${VELKO_WEB_FONT_DIR}/${web_face_${face}}")
+    message(FATAL_ERROR "No ${VELKO_WEB_FONT_DIR}/${web_face_${face}}: the web build embeds the "
+      "faces of Debian's fonts-liberation2 (install it, or set VELKO_WEB_FONT_DIR).")
+  endif()
+endforeach()
+
+# A Python that has fontTools: the first python3 on the path may be another
+# installation than the one python3-fonttools went into.
+function(velko_python_has_fonttools result python)
+  execute_process(COMMAND "${python}" -c "import fontTools.subset"
+    RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+  if(NOT status EQUAL 0)
+    set(${result} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+find_program(VELKO_FONTTOOLS_PYTHON NAMES python3
+  PATHS /usr/bin VALIDATOR velko_python_has_fonttools NO_CMAKE_FIND_ROOT_PATH
+  DOC "Python 3 with fontTools, which cuts the embedded faces down")
+if(NOT VELKO_FONTTOOLS_PYTHON)
+  message(FATAL_ERROR "No Python 3 with fontTools: install python3-fonttools.")
+endif()
+
+# The characters: every byte as text_glyphs.cpp maps it, read from its
+# table of the code page's upper half, so that the two cannot part.
+set(glyph_source "${PROJECT_SOURCE_DIR}/runtime/platform/render/text_glyphs.cpp")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${glyph_source}")
+file(READ "${glyph_source}" glyph_text)
+if(NOT glyph_text MATCHES "kHigh = {([^}]*)}")
+  message(FATAL_ERROR "No table kHigh of the characters of bytes 0x80..0x9F in ${glyph_source}")
+endif()
+string(REGEX MATCHALL "0x[0-9A-Fa-f]+" high_characters "${CMAKE_MATCH_1}")
+list(LENGTH high_characters high_count)
+if(NOT high_count EQUAL 32)
+  message(FATAL_ERROR "kHigh in ${glyph_source} holds ${high_count} characters, not 32")
+endif()
+string(REPLACE "0x" "U+" high_characters "${high_characters}")
+string(REPLACE ";" "," high_characters "${high_characters}")
+set(web_characters "U+0000-00FF,${high_characters}")
+
+set(web_text_dir "${PROJECT_BINARY_DIR}/web-text")
+set(web_face_files)
+foreach(face IN LISTS web_faces)
+  set(source "${VELKO_WEB_FONT_DIR}/${web_face_${face}}")
+  set(subset "${web_text_dir}/${web_face_${face}}")
+  add_custom_command(OUTPUT "${subset}"
+    COMMAND "${VELKO_FONTTOOLS_PYTHON}" -m fontTools.subset "${source}"
+      "--output-file=${subset}" "--unicodes=${web_characters}"
+      --notdef-outline --name-IDs=* --no-recalc-bounds --no-recalc-timestamp
+      --no-prune-unicode-ranges --drop-tables+=GSUB,GPOS,GDEF,kern,FFTM --drop-tables-=LTSH
+    DEPENDS "${source}"
+    COMMENT "Cutting ${web_face_${face}} down to the characters of 8-bit text"
+    VERBATIM)
+  list(APPEND web_face_files "${subset}")
+endforeach()
+
+add_custom_command(OUTPUT "${web_text_dir}/web_faces.cpp"
+  COMMAND "${CMAKE_COMMAND}" "-DOUTPUT=${web_text_dir}/web_faces.cpp"
+    "-DSANS=${web_text_dir}/${web_face_sans}" "-DMONO=${web_text_dir}/${web_face_mono}"
+    -P "${PROJECT_SOURCE_DIR}/cmake/embed_faces.cmake"
+  DEPENDS ${web_face_files} "${PROJECT_SOURCE_DIR}/cmake/embed_faces.cmake"
+  COMMENT "Building the faces into web_faces.cpp"
+  VERBATIM)
+
+add_library(velko_web_text STATIC "${web_text_dir}/web_faces.cpp")
+target_include_directories(velko_web_text PUBLIC "${PROJECT_SOURCE_DIR}")
+target_link_libraries(velko_web_text PUBLIC velko_web_freetype)
+
+set(VELKO_RENDER_TEXT
+  "${PROJECT_SOURCE_DIR}/runtime/platform/render/text.cpp"
+  "${PROJECT_SOURCE_DIR}/runtime/platform/render/text_faces_embedded.cpp"
+  "${PROJECT_SOURCE_DIR}/runtime/platform/render/text_glyphs.cpp")

@@ -1,9 +1,9 @@
 // Pixels for every backend that does not draw with its platform's own
 // library (headless, gtk, web): 32-bit pixel buffers, the rasteriser that
 // follows the Windows drawing rules, and text through FreeType with faces
-// chosen by Fontconfig (text*.cpp; where those are absent,
-// text_measure_only.cpp measures text and draws none). render_draw is the
-// drawing half of those backends' tables.
+// chosen by Fontconfig or, in the browser, built into the program (text*.cpp;
+// where those are absent, text_measure_only.cpp measures text and draws
+// none). render_draw is the drawing half of those backends' tables.
 #pragma once
 
 #include <cstddef>

@@ -1,11 +1,52 @@
-// The seam's text operations on our canvases: fonts as handles on the shared
-// glyph cache, metrics, extents and drawing.
+// The seam's text operations on our canvases: the start of the text engine,
+// fonts as handles on the shared glyph cache, metrics, extents and drawing.
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 
 #include "runtime/platform/render/text_internal.h"
 
 using namespace text;
+
+TextState& text::state() {
+  static TextState text_state;
+  return text_state;
+}
+
+// Opens both faces on first use, whichever way the build finds them.
+void text::start_text() {
+  TextState& s = state();
+  if (s.started)
+    return;
+  s.started = true;
+  if (FT_Init_FreeType(&s.library) != 0)
+    s.library = nullptr;
+  if (s.library)
+    open_faces(s);
+  // Either face stands in for the other rather than drawing nothing.
+  if (!s.sans) {
+    s.sans = s.mono;
+    s.sans_file = s.mono_file;
+  }
+  if (!s.mono) {
+    s.mono = s.sans;
+    s.mono_file = s.sans_file;
+  }
+  if (!s.sans)
+    std::fputs("no font found: text will not be drawn\n", stderr);
+}
+
+RenderFace render_text_face(bool fixed) {
+  start_text();
+  const TextState& s = state();
+  RenderFace chosen;
+  const FT_Face face = fixed ? s.mono : s.sans;
+  if (face) {
+    chosen.family = face->family_name ? face->family_name : "";
+    chosen.file = fixed ? s.mono_file : s.sans_file;
+  }
+  return chosen;
+}
 
 PlatFont* render_fixed_font() {
   static PlatFont fixed;

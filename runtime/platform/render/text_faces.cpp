@@ -1,18 +1,12 @@
-// The two faces text is drawn in, chosen once from a preference list built
-// in here (see text_internal.h).
+// The two faces text is drawn in on Linux, chosen by Fontconfig from a
+// preference list built in here (see text_internal.h).
 #include <fontconfig/fontconfig.h>
 
 #include <array>
-#include <cstdio>
 
 #include "runtime/platform/render/text_internal.h"
 
 using namespace text;
-
-TextState& text::state() {
-  static TextState text_state;
-  return text_state;
-}
 
 namespace {
 
@@ -91,44 +85,13 @@ FT_Face open_first_face(FcConfig* config, const std::array<FacePreference, 3>& l
 
 }  // namespace
 
-// Opens both faces on first use. Fontconfig is needed only to pick them: a
-// private configuration is loaded and dropped again, so nothing of it stays
-// behind, and whatever else in the process uses Fontconfig is not disturbed.
-void text::start_text() {
-  TextState& s = state();
-  if (s.started)
-    return;
-  s.started = true;
-  if (FT_Init_FreeType(&s.library) != 0)
-    s.library = nullptr;
-  if (s.library) {
-    if (FcConfig* config = FcInitLoadConfigAndFonts()) {
-      s.sans = open_first_face(config, kApplicationFaces, &s.sans_file);
-      s.mono = open_first_face(config, kFixedFaces, &s.mono_file);
-      FcConfigDestroy(config);
-    }
+// Fontconfig is needed only to pick the faces: a private configuration is
+// loaded and dropped again, so nothing of it stays behind, and whatever else
+// in the process uses Fontconfig is not disturbed.
+void text::open_faces(TextState& s) {
+  if (FcConfig* config = FcInitLoadConfigAndFonts()) {
+    s.sans = open_first_face(config, kApplicationFaces, &s.sans_file);
+    s.mono = open_first_face(config, kFixedFaces, &s.mono_file);
+    FcConfigDestroy(config);
   }
-  // Either face stands in for the other rather than drawing nothing.
-  if (!s.sans) {
-    s.sans = s.mono;
-    s.sans_file = s.mono_file;
-  }
-  if (!s.mono) {
-    s.mono = s.sans;
-    s.mono_file = s.sans_file;
-  }
-  if (!s.sans)
-    std::fputs("no font found: text will not be drawn\n", stderr);
-}
-
-RenderFace render_text_face(bool fixed) {
-  start_text();
-  const TextState& s = state();
-  RenderFace chosen;
-  const FT_Face face = fixed ? s.mono : s.sans;
-  if (face) {
-    chosen.family = face->family_name ? face->family_name : "";
-    chosen.file = fixed ? s.mono_file : s.sans_file;
-  }
-  return chosen;
 }

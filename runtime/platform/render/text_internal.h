@@ -1,9 +1,9 @@
-// Text on our canvases through FreeType, faces chosen by Fontconfig: what
-// the face choice (text_faces.cpp), the glyph cache (text_glyphs.cpp) and the
-// seam's text operations (text.cpp) share.
+// Text on our canvases through FreeType: what the face choice
+// (text_faces.cpp or text_faces_embedded.cpp), the glyph cache
+// (text_glyphs.cpp) and the seam's text operations (text.cpp) share.
 //
-// Two faces are used, each the first installed one of a preference list
-// built in here, so that every machine with these fonts draws the same
+// On Linux two faces are used, each the first installed one of a preference
+// list built in here, so that every machine with these fonts draws the same
 // pixels whatever else it has installed:
 // - the application face: Liberation Sans, which has Arial's metrics (Arial
 //   is what Windows commonly puts in for an unknown face name asked for at
@@ -11,7 +11,10 @@
 // - the fixed-pitch face: Liberation Mono, then DejaVu Sans Mono, then
 //   whatever Fontconfig's "monospace" gives.
 // Both are looked up once, on the first use of any font, always at normal
-// weight and upright.
+// weight and upright. The browser has neither Fontconfig nor these files:
+// there the first choices, Liberation Sans and Liberation Mono, are built
+// into the program, cut down to the characters text can draw, and give the
+// same pixels.
 //
 // Every pixel size of a face has one FreeType size and one glyph cache
 // shared by all font objects of that size; a PlatFont is only a handle on
@@ -88,8 +91,14 @@ struct TextState {
 
 TextState& state();
 
-// Opens both faces on first use (text_faces.cpp).
+// Opens both faces on first use (text.cpp); a face that cannot be had is
+// replaced by the other.
 void start_text();
+// Opens the build's two faces into s.sans and s.mono, with where each came
+// from, leaving null what it cannot open; s.library is ready. On Linux
+// Fontconfig picks them (text_faces.cpp); in the browser they are built into
+// the program (text_faces_embedded.cpp).
+void open_faces(TextState& s);
 
 // The glyph cache (text_glyphs.cpp).
 // The entry of one face at one pixel size, made on first use.

@@ -1,0 +1,210 @@
+// The web build's pixels against the Linux build's. The same program is built
+// twice, for Linux and for WebAssembly; each draws, through the drawing
+// command executor on the headless backend, every command of the rasteriser
+// cross-check's corpus (text included) and sheets of all 256 bytes in both
+// faces, each alone on a white surface:
+//
+//   web_parity draw <pictures file>     writes what it drew, and its faces
+//   web_parity compare <pictures file>  compares that with what it draws
+//
+// The web build draws under node; the Linux build compares. compare exits 1
+// when a pixel or a face differs, naming the pictures that differ, and 2
+// when the file is not one this program wrote.
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "runtime/draw/draw_command.h"
+#include "runtime/draw/text_blocks.h"
+#include "runtime/platform/render/render.h"
+#include "runtime/velko.h"
+#include "runtime/window/window.h"
+#include "tests/crosscheck/corpus.h"
+#include "tests/crosscheck/picture_file.h"
+#include "tests/support/draw_command_of.h"
+
+namespace {
+
+static_assert(corpus::TRIANGLE == DRAW_TRIANGLE && corpus::RECTANGLE == DRAW_RECTANGLE &&
+              corpus::OVAL == DRAW_OVAL && corpus::LINE == DRAW_LINE &&
+              corpus::PIXEL == DRAW_PIXEL && corpus::TEXT == DRAW_TEXT);
+static_assert(corpus::kWidth == SURFACE_WIDTH && corpus::kHeight == SURFACE_HEIGHT);
+
+// Half of the bytes, 8 lines of 16, in one face at one size: every character
+// the runtime's text can draw, and the missing-glyph box of the others.
+struct Sheet {
+  bool fixed;  // the fixed-pitch face, at its one size; else the application face
+  int size;    // the application face's character height (0: the default)
+  int first;   // the first byte: 0 or 128
+};
+constexpr Sheet kSheets[] = {
+    {false, 12, 0}, {false, 12, 128}, {false, 0, 0}, {false, 0, 128},
+    {false, 32, 0}, {false, 32, 128}, {true, 0, 0},  {true, 0, 128},
+};
+
+void clear_surface() {
+  plat->draw->fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT,
+                        render_color_from_pixel(corpus::kBackground));
+}
+
+corpus::Picture draw_command(const corpus::Command& c) {
+  clear_surface();
+  DrawCommand d = command_of(c.kind, c.ink.index, c.width, c.x1, c.y1, c.x2, c.y2, c.x3, c.y3);
+  std::int32_t block = 0;
+  if (c.kind == corpus::TEXT) {
+    block = text_block_alloc(c.text.c_str(), static_cast<int>(c.text.size()));
+    d.y2 = block;
+  }
+  execute_draw_command(d);
+  if (block)
+    text_block_free(block);
+  return corpus::crop(surface_dc->pixels.data());
+}
+
+corpus::Picture draw_sheet(const Sheet& s) {
+  clear_surface();
+  PlatFont* font = s.fixed ? plat->draw->fixed_font() : plat->draw->create_font(s.size);
+  PlatTextMetrics metrics;
+  plat->draw->text_metrics(surface_dc, font, &metrics);
+  for (int line = 0; line < 8; ++line) {
+    char bytes[16];
+    for (int i = 0; i < 16; ++i)
+      bytes[i] = static_cast<char>(s.first + 16 * line + i);
+    plat->draw->text_out(surface_dc, font, 4, 4 + line * metrics.height, bytes, 16, 0x000000, false,
+                         0);
+  }
+  if (!s.fixed)
+    plat->draw->delete_font(font);
+  return corpus::crop(surface_dc->pixels.data());
+}
+
+std::string describe(const std::vector<corpus::Command>& commands, std::size_t i) {
+  char buffer[160];
+  if (i >= commands.size()) {
+    const Sheet& s = kSheets[i - commands.size()];
+    std::snprintf(buffer, sizeof buffer, "bytes 0x%02X..0x%02X in the %s face, size %d", s.first,
+                  s.first + 127, s.fixed ? "fixed-pitch" : "application", s.size);
+    return buffer;
+  }
+  const corpus::Command& c = commands[i];
+  if (c.kind == corpus::TEXT) {
+    std::string shown;
+    for (char ch : c.text)
+      shown += ch == '\n' ? std::string("\\n") : std::string(1, ch);
+    std::snprintf(buffer, sizeof buffer, "text size %d at (%d,%d) \"%s\"", c.x2, c.x1, c.y1,
+                  shown.c_str());
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%s width %d (%d,%d) (%d,%d) (%d,%d)",
+                  corpus::kKindNames[c.kind], c.width, c.x1, c.y1, c.x2, c.y2, c.x3, c.y3);
+  }
+  return buffer;
+}
+
+// The faces as one line each: family, then the font file's name without
+// its folder.
+std::string faces_text() {
+  std::string text;
+  for (bool fixed : {false, true}) {
+    const RenderFace face = render_text_face(fixed);
+    const std::size_t slash = face.file.find_last_of('/');
+    text +=
+        face.family + "|" + (slash == std::string::npos ? face.file : face.file.substr(slash + 1));
+    text += "\n";
+  }
+  return text;
+}
+
+bool write_all(const std::string& path, const std::vector<corpus::Picture>& pictures) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  bool ok = corpus::write_header(f, pictures.size());
+  for (std::size_t i = 0; ok && i < pictures.size(); ++i)
+    ok = corpus::write_picture(f, i, pictures[i]);
+  ok = std::fclose(f) == 0 && ok;
+  std::FILE* faces = std::fopen((path + ".faces").c_str(), "w");
+  if (!faces)
+    return false;
+  const std::string text = faces_text();
+  ok = std::fputs(text.c_str(), faces) >= 0 && ok;
+  return std::fclose(faces) == 0 && ok;
+}
+
+std::string read_faces(const std::string& path) {
+  std::string text;
+  if (std::FILE* f = std::fopen((path + ".faces").c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, f))
+      text += buffer;
+    std::fclose(f);
+  }
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool draw = argc == 3 && std::strcmp(argv[1], "draw") == 0;
+  if (!draw && !(argc == 3 && std::strcmp(argv[1], "compare") == 0)) {
+    std::fprintf(stderr, "usage: web_parity draw|compare <pictures file>\n");
+    return 2;
+  }
+  const std::string path = argv[2];
+  VELKO_start(nullptr, nullptr, nullptr, PLAT_SW_SHOWNORMAL);
+  VELKO_set_logging(0);
+
+  const std::vector<corpus::Command> commands = corpus::commands();
+  std::vector<corpus::Picture> pictures;
+  for (const corpus::Command& c : commands)
+    pictures.push_back(draw_command(c));
+  for (const Sheet& s : kSheets)
+    pictures.push_back(draw_sheet(s));
+
+  if (draw) {
+    if (!write_all(path, pictures)) {
+      std::fprintf(stderr, "web_parity: cannot write %s\n", path.c_str());
+      return 2;
+    }
+    std::printf("web_parity: %zu pictures in %s\n", pictures.size(), path.c_str());
+    return 0;
+  }
+
+  std::vector<corpus::Picture> other;
+  if (!corpus::read_pictures(path.c_str(), pictures.size(), &other)) {
+    std::fprintf(stderr, "web_parity: %s is not a pictures file of %zu pictures\n", path.c_str(),
+                 pictures.size());
+    return 2;
+  }
+  // Without a face here, no text would be drawn on either side and the
+  // comparison would prove nothing about it.
+  if (render_text_face(false).family.empty()) {
+    std::fprintf(stderr, "web_parity: no font found here to compare text with\n");
+    return 2;
+  }
+  const std::string faces = faces_text(), other_faces = read_faces(path);
+  const bool same = faces == other_faces;
+  if (!same)
+    std::printf("faces differ: here\n%sthere\n%s", faces.c_str(), other_faces.c_str());
+  std::size_t differing = 0, shown = 0, text_pictures = 0;
+  constexpr std::size_t kShown = 10;
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    const bool text = i >= commands.size() || commands[i].kind == corpus::TEXT;
+    text_pictures += text;
+    const corpus::Comparison c = corpus::compare(pictures[i], other[i]);
+    if (c.differing == 0)
+      continue;
+    ++differing;
+    if (shown++ < kShown) {
+      std::printf("#%zu %s: %lld of %lld pixels differ\n", i, describe(commands, i).c_str(),
+                  c.differing, c.compared);
+    }
+  }
+  std::printf(
+      "%zu of %zu pictures differ (%zu commands, %zu of them text, and %zu sheets of "
+      "all bytes)\n",
+      differing, pictures.size(), commands.size(), text_pictures - std::size(kSheets),
+      std::size(kSheets));
+  return same && differing == 0 ? 0 : 1;
+}
