@@ -204,6 +204,10 @@ page.present = function(id, pixels, width, height, x0, y0, x1, y1) {
     w.image = null;
   }
   if (!w.image) w.image = new ImageData(width, height);
+  if (!page.presented) {
+    page.presented = true;
+    performance.mark('velko-first-present');
+  }
   var rgba = new Uint32Array(w.image.data.buffer);
   for (var y = y0; y < y1; ++y) {
     for (var i = y * width + x0, end = y * width + x1; i < end; ++i) {
