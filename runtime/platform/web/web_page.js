@@ -611,16 +611,19 @@ page.closed = function() {
 };
 
 // A main that waited returns long after the runtime called it, to nobody:
-// its status is taken from Asyncify when it does, and the run ended with it.
+// Asyncify hands its value here as it returns, and the runtime, which ends
+// the run just after, ends it with that status. Anything main threw goes on
+// to the runtime as it would have.
 function endWithMain() {
   if (typeof Asyncify == 'undefined' || !Asyncify.currData) return;
-  Asyncify.whenDone().then(function(code) {
-    try {
-      exit(code);
-    } catch (e) {
-      if (!(e instanceof ExitStatus)) throw e;
-    }
-  });
+  Asyncify.asyncPromiseHandlers = {
+    resolve: function(code) {
+      EXITSTATUS = code;
+    },
+    reject: function(error) {
+      throw error;
+    },
+  };
 }
 
 Module.velkoPage = page;
