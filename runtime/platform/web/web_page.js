@@ -639,7 +639,7 @@ document.addEventListener('keydown', onKey, true);
 document.addEventListener('keyup', onKey, true);
 document.addEventListener('pointerdown', function(event) {
   var open = page.openMenu;
-  if (open && !open.list.contains(event.target) && event.target !== open.button) closeMenu();
+  if (open && !open.list.contains(event.target) && !open.button.contains(event.target)) closeMenu();
 }, true);
 if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', setUpTools);
 else setUpTools();
