@@ -324,6 +324,10 @@ function openMenu(win, menu, button, fromKeyboard) {
       node.setAttribute('aria-disabled', 'true');
     }
     node.addEventListener('click', function() { choose(win, item); });
+    // The highlight follows the mouse, as the arrow keys move it: one item at a time.
+    node.addEventListener('pointerenter', function() {
+      if (!node.disabled) node.focus({preventScroll: true});
+    });
     list.appendChild(node);
   });
   button.setAttribute('aria-expanded', 'true');
