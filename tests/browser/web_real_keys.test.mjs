@@ -109,7 +109,7 @@ async function recording() {
       menu => menu.items.some(item => item && item.text.startsWith('&Record') && item.checked)));
 }
 
-test('real Ctrl+R, Ctrl+O and Ctrl+P reach the program and nothing of the browser\'s', async t => {
+test('real Ctrl+R, Ctrl+O and Ctrl+P reach the program and nothing of the browser\'s', async () => {
   await realCtrl('H');
   await sleep(250);  // the periodic event already on its way
 
@@ -123,7 +123,7 @@ test('real Ctrl+R, Ctrl+O and Ctrl+P reach the program and nothing of the browse
 
   // One scripted event: a third scoop.
   await realCtrl('O');
-  await expectScene(t, page, dir, points([...press, ...press]), 'after Play One');
+  await expectScene(page, dir, points([...press, ...press]), 'after Play One');
   // The rest of the script: nothing more, which the player reports.
   assert.ok(!(await state(page)).lines.includes(EOF_LINE));
   await realCtrl('P');

@@ -55,20 +55,20 @@ function busyScene() {
 }
 
 test('clicks on the panel and the cone draw what the desktop draws', async t => {
-  await expectScene(t, page, dir, [], 'the first scene');
+  await expectScene(page, dir, [], 'the first scene');
 
   // Add Scoop, a topping (a red disc, selected), Change Color.
   const first = [button(ADD_SCOOP), [30, 60], button(CHANGE_COLOR)];
   await clicks(page, first);
-  await expectScene(t, page, dir, points(first), 'a scoop, a topping, its colour');
+  await expectScene(page, dir, points(first), 'a scoop, a topping, its colour');
 
   // A double click on Change Color is two presses: red, green, then blue.
   await clicks(page, [button(CHANGE_COLOR)], {count: 2});
   const doubled = [...first, button(CHANGE_COLOR), button(CHANGE_COLOR)];
-  await expectScene(t, page, dir, points(doubled), 'after a double click');
+  await expectScene(page, dir, points(doubled), 'after a double click');
 
   await clicks(page, busyScene());
-  await expectScene(t, page, dir, points([...doubled, ...busyScene()]), 'the busy scene');
+  await expectScene(page, dir, points([...doubled, ...busyScene()]), 'the busy scene');
   const shot = await keepScreenshot(page, 'designer-after-clicks.png');
   if (shot) t.diagnostic(`the page after the clicks: ${shot}`);
   assert.deepEqual(page.problems, []);
@@ -188,7 +188,7 @@ test('the shortcuts from the keyboard, and the browser does nothing of its own',
   assert.deepEqual(page.problems, []);
 });
 
-test('Ctrl+Q and Quit end the run; Start again starts the program afresh', async t => {
+test('Ctrl+Q and Quit end the run; Start again starts the program afresh', async () => {
   const expectEnded = async () => {
     await page.waitForSelector('#velko-ended:not([hidden])');
     assert.equal(await page.$eval('#velko-ended-text', node => node.textContent),
@@ -209,7 +209,7 @@ test('Ctrl+Q and Quit end the run; Start again starts the program afresh', async
   await firstScene(page);
   assert.equal((await state(page)).marker, undefined, 'Start again loads the page again');
   assert.equal(await page.$eval('#velko-ended', node => node.hidden), true);
-  await expectScene(t, page, dir, [], 'the first scene again');
+  await expectScene(page, dir, [], 'the first scene again');
   await mark(page);
 
   await choose(page, 'Quit', {wait: false});

@@ -55,14 +55,14 @@ async function halt() {
 // Add Scoop, a topping on the bottom scoop, Change Color.
 const RECORDED = [button(ADD_SCOOP), [30, 60], button(CHANGE_COLOR)];
 
-test('a recording has the desktop\'s lines, downloads as them and plays on the desktop', async t => {
+test('a recording has the desktop\'s lines, downloads as them and plays on the desktop', async () => {
   await halt();
   await ctrl(page, 'R');
   await clicks(page, RECORDED);
   await ctrl(page, 'R');
   const recorded = await storedScript(page);
   assert.equal(recorded, mouseLines(RECORDED));
-  await expectScene(t, page, runDir(), points(RECORDED), 'the recorded scene');
+  await expectScene(page, runDir(), points(RECORDED), 'the recorded scene');
 
   // The same clicks recorded by the desktop program.
   const desktop = runDir();
@@ -81,17 +81,17 @@ test('a recording has the desktop\'s lines, downloads as them and plays on the d
   assert.equal(difference(played.window, scene).count, 0, difference(played.window, scene).why);
 });
 
-test('the recording survives a reload, and Ctrl+P plays it back', async t => {
+test('the recording survives a reload, and Ctrl+P plays it back', async () => {
   const recorded = await storedScript(page);
   await page.reload();
   await firstScene(page);
   assert.notEqual((await state(page)).marker, MARKER, 'the page was loaded again');
-  await expectScene(t, page, runDir(), [], 'the first scene after the reload');
+  await expectScene(page, runDir(), [], 'the first scene after the reload');
   assert.equal(await page.$eval('#velko-download', button => button.disabled), false);
 
   await ctrl(page, 'P');
   await waitForLogLine(page, EOF_LINE);
-  await expectScene(t, page, runDir(), points(RECORDED), 'the scene played back');
+  await expectScene(page, runDir(), points(RECORDED), 'the scene played back');
   assert.equal(await storedScript(page), recorded, 'playing does not change the file');
   assert.deepEqual(page.problems, []);
 });
@@ -101,7 +101,7 @@ test('the recording survives a reload, and Ctrl+P plays it back', async t => {
 const ON_LINUX = [button(ADD_SCOOP), button(ADD_SCOOP), [0, 150], button(CHANGE_COLOR),
                   button(CHANGE_COLOR), button(CHANGE_TOPPING)];
 
-test('a script recorded on Linux, opened with "Open a script…", plays the same', async t => {
+test('a script recorded on Linux, opened with "Open a script…", plays the same', async () => {
   const linux = runDir();
   nativeScene(linux, ['^H', '^R', ...points(ON_LINUX), '^R']);
   const file = path.join(linux, 'VELKO.SCR');
@@ -118,6 +118,6 @@ test('a script recorded on Linux, opened with "Open a script…", plays the same
 
   await ctrl(page, 'P');
   await waitForLogLine(page, EOF_LINE);
-  await expectScene(t, page, runDir(), points(ON_LINUX), 'the Linux script played');
+  await expectScene(page, runDir(), points(ON_LINUX), 'the Linux script played');
   assert.deepEqual(page.problems, []);
 });

@@ -107,22 +107,11 @@ function hex(picture, i) {
   return '#' + [0, 1, 2].map(k => picture.rgba[i + k].toString(16).padStart(2, '0')).join('');
 }
 
-// A Fontconfig configuration with no font: the desktop program then draws
-// no text, as a browser build without fonts does.
-function noFontsConfig(dir) {
-  const file = path.join(dir, 'no-fonts.conf');
-  fs.writeFileSync(file, '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n');
-  return file;
-}
-
 // The designer's window on the headless backend after the actions ("X,Y"
-// clicks, "^L" shortcuts), run in dir (which keeps its VELKO.SCR). With
-// fonts false, the picture has no text.
-export function nativeScene(dir, actions, {fonts = true} = {}) {
-  const picture = path.join(dir, fonts ? 'scene.png' : 'scene-no-text.png');
-  const env = {...process.env};
-  if (!fonts) env.FONTCONFIG_FILE = noFontsConfig(dir);
-  execFileSync(tools.scene, [picture, ...actions], {cwd: dir, env, stdio: 'pipe'});
+// clicks, "^L" shortcuts), run in dir (which keeps its VELKO.SCR).
+export function nativeScene(dir, actions) {
+  const picture = path.join(dir, 'scene.png');
+  execFileSync(tools.scene, [picture, ...actions], {cwd: dir, stdio: 'pipe'});
   return readPng(picture);
 }
 
