@@ -328,6 +328,10 @@ function openMenu(win, menu, button, fromKeyboard) {
       node.setAttribute('aria-disabled', 'true');
     }
     node.addEventListener('click', function() { choose(win, item); });
+    // The highlight follows the mouse, as the arrow keys move it: one item at a time.
+    node.addEventListener('pointerenter', function() {
+      if (!node.disabled) node.focus({preventScroll: true});
+    });
     list.appendChild(node);
   });
   button.setAttribute('aria-expanded', 'true');
@@ -646,7 +650,7 @@ document.addEventListener('keydown', onKey, true);
 document.addEventListener('keyup', onKey, true);
 document.addEventListener('pointerdown', function(event) {
   var open = page.openMenu;
-  if (open && !open.list.contains(event.target) && event.target !== open.button) closeMenu();
+  if (open && !open.list.contains(event.target) && !open.button.contains(event.target)) closeMenu();
 }, true);
 if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', setUpTools);
 else setUpTools();

@@ -1,0 +1,123 @@
+// VELKO.SCR in the browser, against the desktop: a recording in the page has
+// the lines the desktop program records for the same clicks, downloads as
+// those bytes and plays in the desktop program; it survives a reload and
+// plays back there; a script recorded on Linux, opened with "Open a
+// script…", plays in the page to the desktop's scene.
+//   node --test web_script.test.mjs   (ctest gives the paths: tests/web/CMakeLists.txt)
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import {after, before, test} from 'node:test';
+import {launch} from './chromium.mjs';
+import {button, layout} from '../web/layout.mjs';
+import {checkScript, difference, nativeScene, requireTools, tempDir} from '../web/native.mjs';
+import {
+  clicks, ctrl, EOF_LINE, expectScene, firstScene, mark, MARKER, mouseLines, openDesigner, points,
+  serveDesigner, sleep, state, storedScript, waitForLogLine,
+} from '../web/page.mjs';
+
+const {ADD_SCOOP, CHANGE_COLOR, CHANGE_TOPPING} = layout;
+
+let browser, server, context, page, dir, downloads;
+
+before(async () => {
+  requireTools();
+  dir = tempDir();
+  downloads = path.join(dir, 'downloads');
+  server = await serveDesigner();
+  browser = await launch();
+  context = await browser.createBrowserContext(
+      {downloadBehavior: {policy: 'allow', downloadPath: downloads}});
+  page = await openDesigner(context, server.url);
+  await mark(page);
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+  fs.rmSync(dir, {recursive: true, force: true});
+});
+
+// A folder of its own for each run of the desktop program.
+let runs = 0;
+function runDir() {
+  const folder = path.join(dir, `run-${++runs}`);
+  fs.mkdirSync(folder);
+  return folder;
+}
+
+// Halts, then waits for the periodic event already on its way.
+async function halt() {
+  await ctrl(page, 'H');
+  await sleep(250);
+}
+
+// Add Scoop, a topping on the bottom scoop, Change Color.
+const RECORDED = [button(ADD_SCOOP), [30, 60], button(CHANGE_COLOR)];
+
+test('a recording has the desktop\'s lines, downloads as them and plays on the desktop', async () => {
+  await halt();
+  await ctrl(page, 'R');
+  await clicks(page, RECORDED);
+  await ctrl(page, 'R');
+  const recorded = await storedScript(page);
+  assert.equal(recorded, mouseLines(RECORDED));
+  await expectScene(page, runDir(), points(RECORDED), 'the recorded scene');
+
+  // The same clicks recorded by the desktop program.
+  const desktop = runDir();
+  nativeScene(desktop, ['^H', '^R', ...points(RECORDED), '^R']);
+  assert.equal(fs.readFileSync(path.join(desktop, 'VELKO.SCR'), 'latin1'), recorded);
+
+  await page.click('#velko-download');
+  const file = path.join(downloads, 'VELKO.SCR');
+  for (let i = 0; i < 100 && !fs.existsSync(file); ++i) await sleep(50);
+  assert.equal(fs.readFileSync(file, 'latin1'), recorded);
+
+  // Played by the desktop program under velko-check: its events and its window.
+  const played = checkScript(runDir(), recorded);
+  assert.equal(played.events, recorded);
+  const scene = nativeScene(runDir(), points(RECORDED));
+  assert.equal(difference(played.window, scene).count, 0, difference(played.window, scene).why);
+});
+
+test('the recording survives a reload, and Ctrl+P plays it back', async () => {
+  const recorded = await storedScript(page);
+  await page.reload();
+  await firstScene(page);
+  assert.notEqual((await state(page)).marker, MARKER, 'the page was loaded again');
+  await expectScene(page, runDir(), [], 'the first scene after the reload');
+  assert.equal(await page.$eval('#velko-download', button => button.disabled), false);
+
+  await ctrl(page, 'P');
+  await waitForLogLine(page, EOF_LINE);
+  await expectScene(page, runDir(), points(RECORDED), 'the scene played back');
+  assert.equal(await storedScript(page), recorded, 'playing does not change the file');
+  assert.deepEqual(page.problems, []);
+});
+
+// Three scoops, a topping on the top one, its colour twice on (blue), then
+// its shape on from disc to bar.
+const ON_LINUX = [button(ADD_SCOOP), button(ADD_SCOOP), [0, 150], button(CHANGE_COLOR),
+                  button(CHANGE_COLOR), button(CHANGE_TOPPING)];
+
+test('a script recorded on Linux, opened with "Open a script…", plays the same', async () => {
+  const linux = runDir();
+  nativeScene(linux, ['^H', '^R', ...points(ON_LINUX), '^R']);
+  const file = path.join(linux, 'VELKO.SCR');
+  const script = fs.readFileSync(file, 'latin1');
+  assert.equal(script, mouseLines(ON_LINUX));
+
+  await page.reload();
+  await firstScene(page);
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#velko-open')]);
+  await chooser.accept([file]);
+  await page.waitForFunction(() => document.getElementById('velko-status').textContent
+                                       .startsWith('VELKO.SCR is now VELKO.SCR'));
+  assert.equal(await storedScript(page), script);
+
+  await ctrl(page, 'P');
+  await waitForLogLine(page, EOF_LINE);
+  await expectScene(page, runDir(), points(ON_LINUX), 'the Linux script played');
+  assert.deepEqual(page.problems, []);
+});
