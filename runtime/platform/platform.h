@@ -1,6 +1,6 @@
 // The platform seam: everything the runtime needs from a window system and a
 // drawing library, in the runtime's own words. The runtime's parts include only
-// this header; each backend (headless, gtk, win32) is a table of the
+// this header; each backend (headless, gtk, web, win32) is a table of the
 // operations below, and the runtime calls through the table in use, plat.
 //
 // Messages keep the Windows shape, because the runtime's window handlers are

@@ -1,4 +1,4 @@
-// The menu model kept in memory, shared by the headless and gtk backends:
+// The menu model kept in memory, shared by the headless, gtk and web backends:
 // menu bars with popups, items with ids, separators, greyed items and check
 // marks, apart from whatever a toolkit shows of them.
 #pragma once

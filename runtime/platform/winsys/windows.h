@@ -1,5 +1,5 @@
-// Window classes and window records kept in memory, shared by the headless and
-// gtk backends: what a window is to the runtime (class, title, frame, visible,
+// Window classes and window records kept in memory, shared by the headless,
+// gtk and web backends: what a window is to the runtime (class, title, frame, visible,
 // destroyed, needing a repaint, menu bar, client-area pixels), apart from
 // whatever a toolkit keeps beside it.
 //
