@@ -107,6 +107,21 @@ PlatCanvas* render_create_surface(PlatCanvas*, int width, int height) {
   return render_canvas_create(width, height);
 }
 
+namespace {
+
+bool rows_equal(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
+#if defined(__wasm_simd128__)
+  std::uint32_t differ = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    differ |= a[i] ^ b[i];
+  return differ == 0;
+#else
+  return std::memcmp(a, b, n * sizeof(std::uint32_t)) == 0;
+#endif
+}
+
+}  // namespace
+
 void render_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height,
                  const PlatCanvas* src, int src_x, int src_y) {
   if (!dst || !src || width <= 0 || height <= 0)
@@ -144,8 +159,10 @@ void render_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height,
   for (std::int64_t row = 0; row < h; ++row) {
     const std::uint32_t* from = src->pixels.data() + (sy + row) * src->width + sx;
     std::uint32_t* to = dst->pixels.data() + (dy + row) * dst->width + dx;
-    // The library's comparison is the fast one; rows that differ are few.
-    if (std::memcmp(from, to, n * sizeof(std::uint32_t)) == 0)
+    // Rows that differ are few. The C library's comparison is the fast one
+    // natively; in WebAssembly it takes 4 bytes at a time, where a loop the
+    // compiler turns into vector code takes 16.
+    if (rows_equal(from, to, n))
       continue;
     const std::size_t first = first_difference(from, to, n);
     const std::size_t end = end_of_difference(from, to, n);
