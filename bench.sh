@@ -60,7 +60,7 @@ else
 fi
 if [ "$web" = 1 ]; then
   echo "== Browser build of the designer and the redraw timing page"
-  if [ -x scripts/web-freetype.sh ]; then scripts/web-freetype.sh; fi
+  scripts/web-freetype.sh
   NODE_PATH=/usr/share/nodejs emcmake cmake --preset web -DVELKO_BENCH=ON >/dev/null
   cmake --build --preset web
 fi

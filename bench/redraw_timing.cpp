@@ -31,7 +31,7 @@
 namespace {
 
 // Long enough that the browser's rounding is a fraction of a per cent.
-constexpr double kBatchMs = 10;
+constexpr double kBatchMs = 20;
 // The browser compiles a program quickly at first and its hot functions
 // again, optimised, while they run: the timing starts after this long.
 constexpr double kWarmUpMs = 1000;
@@ -79,7 +79,7 @@ bool draws_text() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int samples = argc > 1 ? std::atoi(argv[1]) : 31;
+  const int samples = argc > 1 ? std::atoi(argv[1]) : 21;
   if (samples < 1) {
     std::fprintf(stderr, "usage: %s [samples]\n", argv[0]);
     return 2;
