@@ -103,8 +103,15 @@ async function webTiming(browser, base) {
     page.on('pageerror', reject);
   });
   await page.goto(base + 'velko_redraw_timing.html');
-  await Promise.race([done, new Promise((_, reject) => setTimeout(
-                                  () => reject(new Error('no figures from the timing page')), 60000))]);
+  let timer;
+  const late = new Promise((_, reject) => {
+    timer = setTimeout(() => reject(new Error('no figures from the timing page in 60 s')), 60000);
+  });
+  try {
+    await Promise.race([done, late]);
+  } finally {
+    clearTimeout(timer);
+  }
   // The page's share of the copy: the pixels of the graphics window's client
   // area (595 x 496) turned into the canvas's and put on it, as the page does
   // for each present.
