@@ -20,7 +20,7 @@ import path from 'node:path';
 import {launch} from '../../tests/browser/chromium.mjs';
 import {serve} from '../../tools/web/serve.mjs';
 
-import {clockTicksPerSecond, cpuShare, gzipSize, median, parseFigures,
+import {clockTicksPerSecond, cpuShare, downloadWeight, median, parseFigures,
         processTree} from './measure.mjs';
 
 const [binDir, nativeTiming] = process.argv.slice(2);
@@ -83,7 +83,7 @@ async function openDesigner(browser, base, {cache}) {
   await page.evaluateOnNewDocument(watchCanvas, CONE_RGB, CONE_POINTS);
   const fetched = [];
   page.on('response', response => {
-    if (response.url().startsWith(base)) fetched.push(new URL(response.url()).pathname);
+    if (response.ok() && response.url().startsWith(base)) fetched.push(new URL(response.url()).pathname);
   });
   await page.goto(base + 'velko-cone.html', {waitUntil: 'load'});
   await page.waitForFunction(() => window.velkoBench.frame !== null, {timeout: 20000});
@@ -178,15 +178,10 @@ async function loads(browser, base) {
   say('load_canvas_ms', median(scenes));
   say('load_first_present_ms', median(firsts));
   say('load_count', LOADS);
-  let total = 0;
-  for (const name of new Set(fetched)) {
-    const file = path.join(binDir, decodeURIComponent(name));
-    const bytes = gzipSize(fs.readFileSync(file));
-    total += bytes;
-    say(`bytes_${path.extname(file).slice(1) || 'other'}`, bytes);
-  }
-  say('bytes_files', new Set(fetched).size);
-  say('bytes_total', total);
+  const weight = downloadWeight(binDir, fetched);
+  for (const [kind, bytes] of Object.entries(weight.byKind)) say(`bytes_${kind}`, bytes);
+  say('bytes_files', weight.files);
+  say('bytes_total', weight.total);
 }
 
 const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));

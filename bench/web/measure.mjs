@@ -3,6 +3,7 @@
 // Chromium's processes from /proc, and what the page's files weigh gzipped.
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
+import path from 'node:path';
 import zlib from 'node:zlib';
 
 export function median(values) {
@@ -113,4 +114,23 @@ export function cpuShare(before, after, seconds, ticksPerSecond) {
 
 export function gzipSize(bytes) {
   return zlib.gzipSync(bytes, {level: 9}).length;
+}
+
+// What the files a page fetched weigh gzipped (gzip -9), each counted once:
+// by kind (the name's extension; "other" without one) and in all. Paths are
+// those of the requests, under root.
+export function downloadWeight(root, paths) {
+  const byKind = {};
+  let total = 0;
+  const names = new Set(paths.map(p => decodeURIComponent(p.split(/[?#]/)[0])));
+  const base = path.resolve(root);
+  for (const name of names) {
+    const file = path.join(base, name);
+    if (!file.startsWith(base + path.sep)) throw new Error(`${name} is not under ${root}`);
+    const bytes = gzipSize(fs.readFileSync(file));
+    const kind = path.extname(file).slice(1) || 'other';
+    byKind[kind] = (byKind[kind] ?? 0) + bytes;
+    total += bytes;
+  }
+  return {byKind, total, files: names.size};
 }

@@ -2,9 +2,13 @@
 // timing program, and the shares of processor time it makes of them.
 //   node --test bench/web/measure.test.mjs
 import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
 import {test} from 'node:test';
+import zlib from 'node:zlib';
 
-import {cpuShare, median, parseFigures, parseStat, processKind} from './measure.mjs';
+import {cpuShare, downloadWeight, median, parseFigures, parseStat, processKind} from './measure.mjs';
 
 // A /proc/<pid>/stat line with the given command name, parent and times.
 function statLine(comm, ppid, utime, stime) {
@@ -66,4 +70,24 @@ test('medians of odd and even counts, in any order; the figures among other line
   assert.ok(Number.isNaN(median([])));
   const text = 'warming up\nredraw_us 171.58\nscene_us 97\n\ncopy_us -1.5\ntext_drawn 1\nredraw_us x\n';
   assert.deepEqual(parseFigures(text), {redraw_us: 171.58, scene_us: 97, copy_us: -1.5, text_drawn: 1});
+});
+
+test('the download is weighed gzipped, each file once, by kind and in all', () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'velko-weight-'));
+  try {
+    const files = {'page.html': 'h'.repeat(3000), 'a.js': 'var a = 1;\n'.repeat(400),
+                   'b c.js': 'let b;', 'faces': 'x'.repeat(7000)};
+    for (const [name, text] of Object.entries(files)) fs.writeFileSync(path.join(dir, name), text);
+    const gz = name => zlib.gzipSync(files[name], {level: 9}).length;
+    const cases = [
+      {paths: ['/page.html', '/a.js', '/a.js?v=2', '/b%20c.js', '/faces'],
+       want: {byKind: {html: gz('page.html'), js: gz('a.js') + gz('b c.js'), other: gz('faces')},
+              total: gz('page.html') + gz('a.js') + gz('b c.js') + gz('faces'), files: 4}},
+      {paths: [], want: {byKind: {}, total: 0, files: 0}},
+    ];
+    for (const {paths, want} of cases) assert.deepEqual(downloadWeight(dir, paths), want, paths.join(' '));
+    assert.throws(() => downloadWeight(dir, ['/%2e%2e/outside.js']), /not under/);
+  } finally {
+    fs.rmSync(dir, {recursive: true, force: true});
+  }
 });
