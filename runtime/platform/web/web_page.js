@@ -471,14 +471,33 @@ function scriptBytes() {
   }
 }
 
-// Keeps the stored copy in step with the file, whenever the program waits.
+// The file's node in the in-memory file system, read without a lookup that
+// throws when there is no file; undefined where the folder is not in memory.
+function scriptNode() {
+  if (!page.scriptDir) page.scriptDir = FS.lookupPath(FS.cwd()).node;
+  var contents = page.scriptDir.contents;
+  return contents ? contents[SCRIPT] || null : undefined;
+}
+
+function scriptStamp(node, stat) {
+  if (node) return node.timestamp + ':' + node.usedBytes;
+  return stat ? stat.mtime.getTime() + ':' + stat.size : '';
+}
+
+// Keeps the stored copy in step with the file whenever the program waits;
+// a wait that finds the file's time and size as they were costs no more.
+function syncScriptSoon() {
+  var node = scriptNode();
+  if (node === undefined || scriptStamp(node, null) !== page.scriptStamp) syncScript();
+}
+
 function syncScript() {
   var stat = null;
   try {
     stat = FS.stat(SCRIPT);
   } catch (e) {
   }
-  var stamp = stat ? stat.mtime.getTime() + ':' + stat.size : '';
+  var stamp = scriptStamp(stat ? scriptNode() : null, stat);
   if (stamp === page.scriptStamp) return;
   page.scriptStamp = stamp;
   var download = document.getElementById('velko-download');
@@ -557,7 +576,7 @@ function setUpTools() {
 // -- The program's waits
 
 page.sleep = function(ms, wakeUp) {
-  syncScript();
+  syncScriptSoon();
   var timer = null;
   var channel = null;
   var done = function() {
