@@ -22,38 +22,16 @@
 #include <string>
 #include <vector>
 
-#include "runtime/draw/draw_command.h"
 #include "runtime/draw/palette.h"
-#include "runtime/draw/text_blocks.h"
 #include "runtime/platform/render/png_writer.h"
 #include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 #include "tests/crosscheck/corpus.h"
+#include "tests/crosscheck/draw_corpus.h"
 #include "tests/crosscheck/picture_file.h"
-#include "tests/support/draw_command_of.h"
 
 namespace {
-
-static_assert(corpus::TRIANGLE == DRAW_TRIANGLE && corpus::RECTANGLE == DRAW_RECTANGLE &&
-              corpus::OVAL == DRAW_OVAL && corpus::LINE == DRAW_LINE &&
-              corpus::PIXEL == DRAW_PIXEL && corpus::TEXT == DRAW_TEXT);
-static_assert(corpus::kWidth == SURFACE_WIDTH && corpus::kHeight == SURFACE_HEIGHT);
-
-corpus::Picture draw_soft(const corpus::Command& c) {
-  plat->draw->fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT,
-                 render_color_from_pixel(corpus::kBackground));
-  DrawCommand d = command_of(c.kind, c.ink.index, c.width, c.x1, c.y1, c.x2, c.y2, c.x3, c.y3);
-  std::int32_t block = 0;
-  if (c.kind == corpus::TEXT) {
-    block = text_block_alloc(c.text.c_str(), static_cast<int>(c.text.size()));
-    d.y2 = block;
-  }
-  execute_draw_command(d);
-  if (block)
-    text_block_free(block);
-  return corpus::crop(surface_dc->pixels.data());
-}
 
 // What a group of commands must reach.
 enum class Target { identical, share99, report };
@@ -250,7 +228,7 @@ int main(int argc, char** argv) {
   std::vector<corpus::Picture> soft(commands.size());
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const corpus::Command& c = commands[i];
-    soft[i] = draw_soft(c);
+    soft[i] = draw_corpus_command(c);
     const corpus::Comparison cmp = corpus::compare(gdi[i], soft[i]);
     Group& g = groups[{c.kind, c.width}];
     const Exemption* exempt = strict ? nullptr : exemption_of(c);

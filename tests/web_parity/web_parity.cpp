@@ -16,21 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "runtime/draw/draw_command.h"
-#include "runtime/draw/text_blocks.h"
 #include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 #include "tests/crosscheck/corpus.h"
+#include "tests/crosscheck/draw_corpus.h"
 #include "tests/crosscheck/picture_file.h"
-#include "tests/support/draw_command_of.h"
 
 namespace {
-
-static_assert(corpus::TRIANGLE == DRAW_TRIANGLE && corpus::RECTANGLE == DRAW_RECTANGLE &&
-              corpus::OVAL == DRAW_OVAL && corpus::LINE == DRAW_LINE &&
-              corpus::PIXEL == DRAW_PIXEL && corpus::TEXT == DRAW_TEXT);
-static_assert(corpus::kWidth == SURFACE_WIDTH && corpus::kHeight == SURFACE_HEIGHT);
 
 // Half of the bytes, 8 lines of 16, in one face at one size: every character
 // the runtime's text can draw, and the missing-glyph box of the others.
@@ -44,27 +37,8 @@ constexpr Sheet kSheets[] = {
     {false, 32, 0}, {false, 32, 128}, {true, 0, 0},  {true, 0, 128},
 };
 
-void clear_surface() {
-  plat->draw->fill_rect(surface_dc, 0, 0, SURFACE_WIDTH, SURFACE_HEIGHT,
-                        render_color_from_pixel(corpus::kBackground));
-}
-
-corpus::Picture draw_command(const corpus::Command& c) {
-  clear_surface();
-  DrawCommand d = command_of(c.kind, c.ink.index, c.width, c.x1, c.y1, c.x2, c.y2, c.x3, c.y3);
-  std::int32_t block = 0;
-  if (c.kind == corpus::TEXT) {
-    block = text_block_alloc(c.text.c_str(), static_cast<int>(c.text.size()));
-    d.y2 = block;
-  }
-  execute_draw_command(d);
-  if (block)
-    text_block_free(block);
-  return corpus::crop(surface_dc->pixels.data());
-}
-
 corpus::Picture draw_sheet(const Sheet& s) {
-  clear_surface();
+  clear_corpus_surface();
   PlatFont* font = s.fixed ? plat->draw->fixed_font() : plat->draw->create_font(s.size);
   PlatTextMetrics metrics;
   plat->draw->text_metrics(surface_dc, font, &metrics);
@@ -158,7 +132,7 @@ int main(int argc, char** argv) {
   const std::vector<corpus::Command> commands = corpus::commands();
   std::vector<corpus::Picture> pictures;
   for (const corpus::Command& c : commands)
-    pictures.push_back(draw_command(c));
+    pictures.push_back(draw_corpus_command(c));
   for (const Sheet& s : kSheets)
     pictures.push_back(draw_sheet(s));
 

@@ -34,6 +34,17 @@ RenderBox box_of(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h)
           static_cast<int>(y + h)};
 }
 
+bool rows_equal(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
+#if defined(__wasm_simd128__)
+  std::uint32_t differ = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    differ |= a[i] ^ b[i];
+  return differ == 0;
+#else
+  return std::memcmp(a, b, n * sizeof(std::uint32_t)) == 0;
+#endif
+}
+
 }  // namespace
 
 PlatCanvas* render_canvas_create(int width, int height) {
@@ -106,21 +117,6 @@ RenderBox render_canvas_take_damage(PlatCanvas* canvas) {
 PlatCanvas* render_create_surface(PlatCanvas*, int width, int height) {
   return render_canvas_create(width, height);
 }
-
-namespace {
-
-bool rows_equal(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
-#if defined(__wasm_simd128__)
-  std::uint32_t differ = 0;
-  for (std::size_t i = 0; i < n; ++i)
-    differ |= a[i] ^ b[i];
-  return differ == 0;
-#else
-  return std::memcmp(a, b, n * sizeof(std::uint32_t)) == 0;
-#endif
-}
-
-}  // namespace
 
 void render_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height,
                  const PlatCanvas* src, int src_x, int src_y) {

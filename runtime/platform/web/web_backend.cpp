@@ -58,13 +58,18 @@ Numbers& numbers() {
   return n;
 }
 
-int window_number(const PlatWindow* window) {
-  const auto& all = winsys_windows();
+// The place of a record in its list of creation, from 1; 0 for none.
+template <typename Record>
+int number_in(const std::vector<Record*>& all, const Record* record) {
   for (std::size_t i = 0; i < all.size(); ++i) {
-    if (all[i] == window)
+    if (all[i] == record)
       return static_cast<int>(i) + 1;
   }
   return 0;
+}
+
+int window_number(const PlatWindow* window) {
+  return number_in(winsys_windows(), window);
 }
 
 PlatWindow* window_of_number(int number) {
@@ -73,12 +78,7 @@ PlatWindow* window_of_number(int number) {
 }
 
 int menu_number(const PlatMenu* menu) {
-  const auto& all = numbers().menus;
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    if (all[i] == menu)
-      return static_cast<int>(i) + 1;
-  }
-  return 0;
+  return number_in(numbers().menus, menu);
 }
 
 int item_index(const WinsysMenuItem* item) {
