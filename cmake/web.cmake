@@ -38,12 +38,29 @@ set_property(TARGET velko_web APPEND PROPERTY INTERFACE_LINK_DEPENDS
 
 velko_platform(velko_platform_web web)
 
+# Asyncify instruments every function that may be on the stack while the
+# program waits, and it must take any call through a pointer to lead there:
+# the runtime's tables make that nearly every function, drawing included,
+# which costs the scene about a sixth of its speed and the page 160 KB. The
+# designer, whose calls are known, is built with only the functions on its
+# way to the wait instrumented (web_waits.json: its main and the runtime's
+# event loop, down to the window system's wait and poll, which call through
+# the tables; the backend's own wait and poll are found without help). A
+# program of others keeps the safe way: a call through a pointer of its own
+# that waits would stop it with "RuntimeError: unreachable".
+add_library(velko_web_known_waits INTERFACE)
+target_link_options(velko_web_known_waits INTERFACE -sASYNCIFY_IGNORE_INDIRECT=1
+  "-sASYNCIFY_ADD=@${velko_web_dir}/web_waits.json")
+set_property(TARGET velko_web_known_waits APPEND PROPERTY INTERFACE_LINK_DEPENDS
+  ${velko_web_dir}/web_waits.json)
+
 # velko_web_page(target): a program's page, name.html, with name.js and
 # name.wasm beside it. The installed package gives it too.
 include(${CMAKE_CURRENT_LIST_DIR}/velko_web_page.cmake)
 
 add_executable(velko-cone designer/main.cpp)
-target_link_libraries(velko-cone PRIVATE designer_core velko_runtime velko_platform_web)
+target_link_libraries(velko-cone PRIVATE designer_core velko_runtime velko_platform_web
+                                         velko_web_known_waits)
 velko_web_page(velko-cone)
 
 # The runtime for programs of others, and the package they find it in.

@@ -5,6 +5,10 @@
 
 #include "runtime/platform/render/render.h"
 
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
+
 namespace {
 
 std::size_t pixel_count(int width, int height) {
@@ -36,10 +40,20 @@ RenderBox box_of(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h)
 
 bool rows_equal(const std::uint32_t* a, const std::uint32_t* b, std::size_t n) {
 #if defined(__wasm_simd128__)
-  std::uint32_t differ = 0;
-  for (std::size_t i = 0; i < n; ++i)
-    differ |= a[i] ^ b[i];
-  return differ == 0;
+  // Sixteen pixels a turn, in four independent vectors, so that the loads
+  // are not held up by one chain of ORs.
+  v128_t d0 = wasm_i32x4_splat(0), d1 = d0, d2 = d0, d3 = d0;
+  std::size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    d0 = wasm_v128_or(d0, wasm_v128_xor(wasm_v128_load(a + i), wasm_v128_load(b + i)));
+    d1 = wasm_v128_or(d1, wasm_v128_xor(wasm_v128_load(a + i + 4), wasm_v128_load(b + i + 4)));
+    d2 = wasm_v128_or(d2, wasm_v128_xor(wasm_v128_load(a + i + 8), wasm_v128_load(b + i + 8)));
+    d3 = wasm_v128_or(d3, wasm_v128_xor(wasm_v128_load(a + i + 12), wasm_v128_load(b + i + 12)));
+  }
+  std::uint32_t rest = 0;
+  for (; i < n; ++i)
+    rest |= a[i] ^ b[i];
+  return rest == 0 && !wasm_v128_any_true(wasm_v128_or(wasm_v128_or(d0, d1), wasm_v128_or(d2, d3)));
 #else
   return std::memcmp(a, b, n * sizeof(std::uint32_t)) == 0;
 #endif
@@ -156,8 +170,8 @@ void render_blit(PlatCanvas* dst, int dst_x, int dst_y, int width, int height,
     const std::uint32_t* from = src->pixels.data() + (sy + row) * src->width + sx;
     std::uint32_t* to = dst->pixels.data() + (dy + row) * dst->width + dx;
     // Rows that differ are few. The C library's comparison is the fast one
-    // natively; in WebAssembly it takes 4 bytes at a time, where a loop the
-    // compiler turns into vector code takes 16.
+    // natively; in WebAssembly it takes 4 bytes at a time, where rows_equal
+    // takes 64.
     if (rows_equal(from, to, n))
       continue;
     const std::size_t first = first_difference(from, to, n);
