@@ -218,3 +218,15 @@ test('Ctrl+Q and Quit end the run; Start again starts the program afresh', async
   assert.equal((await canvasPicture(page)).width, layout.CLIENT_WIDTH, 'the last scene stays');
   assert.deepEqual(page.problems, []);
 });
+
+test('a trap in the program ends the run with what it was', async () => {
+  await Promise.all([page.waitForNavigation(), page.click('#velko-again')]);
+  await firstScene(page);
+  // A trap in the program after a wait reaches the page as an uncaught error
+  // (thrown from the page's own script, as an error from code evaluated by
+  // DevTools is muted).
+  await page.addScriptTag({content: "setTimeout(() => { throw new WebAssembly.RuntimeError('unreachable'); });"});
+  await page.waitForSelector('#velko-ended:not([hidden])');
+  assert.equal(await page.$eval('#velko-ended-text', node => node.textContent),
+               'The program stopped: unreachable');
+});

@@ -658,6 +658,18 @@ Module.onExit = function(code) {
 Module.onAbort = function(what) {
   ended('The program stopped: ' + what);
 };
+// A trap (a read outside memory, a call through a bad pointer, a wait the
+// build did not prepare for) reaches the page as an uncaught error, or a
+// rejected promise while the program starts, not through onAbort.
+function trapped(error) {
+  if (error instanceof WebAssembly.RuntimeError) ended('The program stopped: ' + error.message);
+}
+window.addEventListener('error', function(event) {
+  trapped(event.error);
+});
+window.addEventListener('unhandledrejection', function(event) {
+  trapped(event.reason);
+});
 Module.print = function(text) {
   console.log(text);
 };
