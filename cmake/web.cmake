@@ -44,8 +44,10 @@ velko_platform(velko_platform_web web)
 # which costs the scene about a sixth of its speed and the page 160 KB. The
 # designer, whose calls are known, is built with only the functions on its
 # way to the wait instrumented (web_waits.json: its main and the runtime's
-# event loop, down to the window system's wait and poll, which call through
-# the tables; the backend's own wait and poll are found without help). A
+# event loop, down to the window system's wait, peek and poll, which call
+# through the tables; the backend's own wait and poll are found without
+# help). Names the optimiser has inlined match nothing, and the link says
+# so; they stay listed for a build that keeps them. A
 # program of others keeps the safe way: a call through a pointer of its own
 # that waits would stop it with "RuntimeError: unreachable".
 add_library(velko_web_known_waits INTERFACE)
