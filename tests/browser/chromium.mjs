@@ -8,6 +8,11 @@ import puppeteer from 'puppeteer-core';
 
 export const CHROMIUM = process.env.VELKO_CHROMIUM || '/usr/bin/chromium';
 
+// Nothing fetched in the background, no sandbox, no first-run pages.
+export const QUIET_ARGS = ['--no-sandbox', '--disable-gpu', '--no-first-run',
+                           '--disable-background-networking', '--disable-component-update',
+                           '--disable-sync'];
+
 export async function launch() {
   if (!fs.existsSync(CHROMIUM))
     throw new Error(`no Chromium at ${CHROMIUM}: install Debian's chromium (scripts/packages.sh)`);
@@ -15,8 +20,7 @@ export async function launch() {
   const browser = await puppeteer.launch({
     executablePath: CHROMIUM,
     headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', `--user-data-dir=${profile}`],
+    args: [...QUIET_ARGS, `--user-data-dir=${profile}`],
   });
   const close = browser.close.bind(browser);
   browser.close = async () => {

@@ -7,15 +7,14 @@
 //   node --test web_real_keys.test.mjs   (needs Xvfb and xdotool; ctest gives the paths)
 import assert from 'node:assert/strict';
 import {execFileSync, spawn} from 'node:child_process';
-import fs from 'node:fs';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
 import puppeteer from 'puppeteer-core';
-import {CHROMIUM} from './chromium.mjs';
+import {CHROMIUM, QUIET_ARGS} from './chromium.mjs';
 import {button, layout} from '../web/layout.mjs';
 import {requireTools, tempDir} from '../web/native.mjs';
 import {
-  clicks, EOF_LINE, expectScene, mark, MARKER, mouseLines, openDesigner, points, serveDesigner,
+  clicks, closeSession, EOF_LINE, expectScene, mark, MARKER, mouseLines, openDesigner, points, serveDesigner,
   settle, sleep, state, storedScript, waitForLogLine,
 } from '../web/page.mjs';
 
@@ -55,9 +54,8 @@ before(async () => {
     headless: false,
     defaultViewport: null,
     env: {...process.env, DISPLAY: display},
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', `--user-data-dir=${path.join(dir, 'profile')}`,
-           '--window-position=0,0', '--window-size=1000,900'],
+    args: [...QUIET_ARGS, `--user-data-dir=${path.join(dir, 'profile')}`, '--window-position=0,0',
+           '--window-size=1000,900'],
   });
   // A tab of its own: the first one starts with the keyboard in its address bar.
   const [first] = await browser.pages();
@@ -76,10 +74,8 @@ before(async () => {
 });
 
 after(async () => {
-  await browser?.close();
-  server?.close();
+  await closeSession({browser, server, dir});
   xvfb?.kill();
-  if (dir) fs.rmSync(dir, {recursive: true, force: true});
 });
 
 // Ctrl with a letter as real X key events to the focused Chromium window;

@@ -4,35 +4,24 @@
 // browser's own happening; and the end of the run with a new start.
 //   node --test web_scene.test.mjs   (ctest gives the paths: tests/web/CMakeLists.txt)
 import assert from 'node:assert/strict';
-import fs from 'node:fs';
 import {after, before, test} from 'node:test';
-import {launch} from './chromium.mjs';
 import {button, layout} from '../web/layout.mjs';
-import {requireTools, tempDir} from '../web/native.mjs';
 import {
-  canvasPicture, choose, clicks, ctrl, expectScene, keepScreenshot, mark, MARKER, openDesigner,
-  openRunMenu, points, serveDesigner, firstScene, sleep, state, storedScript,
+  canvasPicture, choose, clicks, closeSession, ctrl, expectScene, keepScreenshot, mark, MARKER,
+  openRunMenu, openSession, points, firstScene, sleep, state, storedScript,
 } from '../web/page.mjs';
 
 const {ADD_SCOOP, REMOVE_SCOOP, ADD_TOPPING, REMOVE_TOPPING, CHANGE_TOPPING, CHANGE_COLOR,
        SELECT_TOPPING} = layout;
 
-let browser, server, page, dir;
+let session, page, dir;
 
 before(async () => {
-  requireTools();
-  dir = tempDir();
-  server = await serveDesigner();
-  browser = await launch();
-  page = await openDesigner(browser, server.url);
-  await mark(page);
+  session = await openSession();
+  ({page, dir} = session);
 });
 
-after(async () => {
-  await browser?.close();
-  server?.close();
-  fs.rmSync(dir, {recursive: true, force: true});
-});
+after(() => closeSession(session));
 
 // Three scoops, toppings of every shape in several colours, one of them
 // grabbed and moved, then every other button once.

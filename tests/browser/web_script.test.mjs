@@ -8,35 +8,26 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
-import {launch} from './chromium.mjs';
 import {button, layout} from '../web/layout.mjs';
-import {checkScript, difference, nativeScene, requireTools, tempDir} from '../web/native.mjs';
+import {checkScript, difference, nativeScene} from '../web/native.mjs';
 import {
-  clicks, ctrl, EOF_LINE, expectScene, firstScene, mark, MARKER, mouseLines, openDesigner, points,
-  serveDesigner, sleep, state, storedScript, waitForLogLine,
+  clicks, closeSession, ctrl, EOF_LINE, expectScene, firstScene, MARKER, mouseLines,
+  openSession, points, sleep, state, storedScript, waitForLogLine,
 } from '../web/page.mjs';
 
 const {ADD_SCOOP, CHANGE_COLOR, CHANGE_TOPPING} = layout;
 
-let browser, server, context, page, dir, downloads;
+let session, page, dir, downloads;
 
 before(async () => {
-  requireTools();
-  dir = tempDir();
-  downloads = path.join(dir, 'downloads');
-  server = await serveDesigner();
-  browser = await launch();
-  context = await browser.createBrowserContext(
-      {downloadBehavior: {policy: 'allow', downloadPath: downloads}});
-  page = await openDesigner(context, server.url);
-  await mark(page);
+  session = await openSession(folder => {
+    downloads = path.join(folder, 'downloads');
+    return {downloadBehavior: {policy: 'allow', downloadPath: downloads}};
+  });
+  ({page, dir} = session);
 });
 
-after(async () => {
-  await browser?.close();
-  server?.close();
-  fs.rmSync(dir, {recursive: true, force: true});
-});
+after(() => closeSession(session));
 
 // A folder of its own for each run of the desktop program.
 let runs = 0;

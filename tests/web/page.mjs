@@ -6,9 +6,10 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
+import {launch} from '../browser/chromium.mjs';
 import {serve} from '../../tools/web/serve.mjs';
 import {layout} from './layout.mjs';
-import {difference, nativeScene, tools} from './native.mjs';
+import {difference, nativeScene, requireTools, tempDir, tools} from './native.mjs';
 
 export const STORE_KEY = 'velko:VELKO.SCR';
 export const MARKER = 'set after the page loaded';
@@ -85,6 +86,26 @@ export async function openDesigner(where, url) {
 }
 
 // Waits until the program has taken every input and waits for more.
+// What a file of tests works with: a scratch folder, the server, Chromium
+// and the designer's page, marked. context(dir), when given, answers the
+// options of a browser context of its own for the page.
+export async function openSession(context = null) {
+  requireTools();
+  const dir = tempDir();
+  const server = await serveDesigner();
+  const browser = await launch();
+  const where = context ? await browser.createBrowserContext(context(dir)) : browser;
+  const page = await openDesigner(where, server.url);
+  await mark(page);
+  return {browser, server, page, dir};
+}
+
+export async function closeSession({browser, server, dir}) {
+  await browser?.close();
+  server?.close();
+  if (dir) fs.rmSync(dir, {recursive: true, force: true});
+}
+
 export async function settle(page, timeout = 10000) {
   await page.waitForFunction(() => {
     const p = window.Module && Module.velkoPage;
