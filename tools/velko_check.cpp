@@ -2,41 +2,38 @@
 // feeds it a script file as its input, and keeps what it drew, what it wrote
 // to its log window and which events it was given.
 //
-//   velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] PROGRAM [ARGUMENT...]
+//   velko-check [OPTION...] PROGRAM [ARGUMENT...]
 //   velko-check --class [OPTION...] (-r REFERENCE | -R FOLDER) SUBMISSION...
+//   velko-check --sandbox-check
 //
 // The second form checks a whole class against a reference (tools/check/,
-// docs/checking.md).
+// docs/checking.md); the third tells what the sandbox keeps a program from
+// on this machine.
 //
 // The program runs as it was built for the desktop: the runtime's headless
 // backend is chosen through VELKO_BACKEND, and VELKO_CHECK tells it where to
-// leave the transcript (see runtime/platform/headless/check.h). It runs in
-// FOLDER/work, where SCRIPT (or an empty script) is its VELKO.SCR.
+// leave the transcript (see runtime/platform/headless/check.h). Both forms
+// start it through one launcher (tools/check/run.h), in a sandbox of its own
+// where the machine allows it.
 //
 // Exit status: 0 the program ended with status 0; 1 it ended with another
-// status; 2 it crashed; 3 it did not end within the time limit and was
-// stopped; 4 it could not be run, or did not run on the VELKO runtime;
-// 64 the command line was wrong.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
+// status; 2 it crashed or was stopped at a limit; 3 it did not end within
+// the time limit and was stopped; 4 it could not be run, or did not run on
+// the VELKO runtime; 64 the command line was wrong.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tools/check/class_run.h"
+#include "tools/check/files.h"
 
 namespace fs = std::filesystem;
 
@@ -48,6 +45,8 @@ struct Options {
   std::string script;
   std::string folder = "velko-check-output";
   double seconds = 10;
+  long long disk_mb = 64;
+  check::SandboxMode sandbox = check::SandboxMode::AUTO;
   std::vector<std::string> command;
 };
 
@@ -55,11 +54,33 @@ void usage(const char* why) {
   if (why)
     std::fprintf(stderr, "velko-check: %s\n", why);
   std::fprintf(stderr,
-               "usage: velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] PROGRAM [ARGUMENT...]\n"
-               "  -s SCRIPT   the script file to play as the program's input (default: none)\n"
-               "  -o FOLDER   where to leave the transcript (default: velko-check-output)\n"
-               "  -t SECONDS  the time the program may take (default: 10)\n"
-               "velko-check --class --help: checking a whole class against a reference\n");
+               "usage: velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] [--sandbox MODE] "
+               "PROGRAM [ARGUMENT...]\n"
+               "  -s SCRIPT       the script file to play as the program's input (default: none)\n"
+               "  -o FOLDER       where to leave the transcript (default: velko-check-output)\n"
+               "  -t SECONDS      the time the program may take (default: 10)\n"
+               "  --sandbox MODE  auto (default: a sandbox where the machine allows it), on, off\n"
+               "  --disk MB       all the program may write, in the sandbox (default: 64)\n"
+               "velko-check --class --help: checking a whole class against a reference\n"
+               "velko-check --sandbox-check: what the sandbox keeps a program from here\n");
+}
+
+bool number_in(const std::string& text, double low, double high, double* value) {
+  char* end = nullptr;
+  *value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end && !*end && *value >= low && *value <= high;
+}
+
+bool sandbox_mode(const std::string& text, check::SandboxMode* mode) {
+  if (text == "auto")
+    *mode = check::SandboxMode::AUTO;
+  else if (text == "on")
+    *mode = check::SandboxMode::ON;
+  else if (text == "off")
+    *mode = check::SandboxMode::OFF;
+  else
+    return false;
+  return true;
 }
 
 bool parse(int argc, char** argv, Options* options) {
@@ -74,22 +95,31 @@ bool parse(int argc, char** argv, Options* options) {
       usage(nullptr);
       std::exit(OK);
     }
-    if ((flag != "-s" && flag != "-o" && flag != "-t") || i + 1 >= argc) {
+    if ((flag != "-s" && flag != "-o" && flag != "-t" && flag != "--sandbox" && flag != "--disk") ||
+        i + 1 >= argc) {
       usage(("unknown option or missing value: " + flag).c_str());
       return false;
     }
     const std::string value = argv[++i];
+    double n = 0;
     if (flag == "-s") {
       options->script = value;
     } else if (flag == "-o") {
       options->folder = value;
-    } else {
-      char* end = nullptr;
-      options->seconds = std::strtod(value.c_str(), &end);
-      if (!end || *end || !(options->seconds > 0) || options->seconds > 86400) {
-        usage(("not a time in seconds: " + value).c_str());
+    } else if (flag == "--sandbox") {
+      if (!sandbox_mode(value, &options->sandbox)) {
+        usage(("not a sandbox mode (auto, on, off): " + value).c_str());
         return false;
       }
+    } else if (flag == "--disk") {
+      if (!number_in(value, 1, 1 << 20, &n)) {
+        usage(("not a size in MB: " + value).c_str());
+        return false;
+      }
+      options->disk_mb = static_cast<long long>(n);
+    } else if (!number_in(value, 1e-9, 86400, &options->seconds)) {
+      usage(("not a time in seconds: " + value).c_str());
+      return false;
     }
   }
   for (; i < argc; ++i)
@@ -101,20 +131,8 @@ bool parse(int argc, char** argv, Options* options) {
   return true;
 }
 
-std::string read_all(const fs::path& path, bool* found = nullptr) {
-  std::ifstream in(path, std::ios::binary);
-  if (found)
-    *found = static_cast<bool>(in);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-int count_lines(const std::string& text) {
-  int lines = 0;
-  for (char c : text)
-    lines += c == '\n';
-  return lines;
+int count_lines(const std::string* text) {
+  return text ? static_cast<int>(std::count(text->begin(), text->end(), '\n')) : 0;
 }
 
 // The events a script holds, as the player reads them: a PERIODIC line is as
@@ -145,71 +163,128 @@ long long script_events(const std::string& text) {
   return events;
 }
 
-// end.txt: "name value" lines.
-std::map<std::string, std::string> read_end(const fs::path& path, bool* found) {
-  std::map<std::string, std::string> values;
-  std::istringstream in(read_all(path, found));
-  std::string name, value;
-  while (in >> name >> value)
-    values[name] = value;
-  return values;
-}
-
-// Runs the command in the folder with the environment of a check; answers
-// the wait status, or -1 when the time ran out (the program is then stopped).
-int run(const Options& options, const fs::path& work, const fs::path& folder, int* exec_error) {
-  // Its write end closes on exec, so a read that gets bytes means exec failed.
-  int error_pipe[2];
-  if (pipe(error_pipe) != 0)
-    return -2;
-  fcntl(error_pipe[1], F_SETFD, FD_CLOEXEC);
-  const pid_t pid = fork();
-  if (pid < 0)
-    return -2;
-  if (pid == 0) {
-    close(error_pipe[0]);
-    setpgid(0, 0);  // the program and whatever it starts can be stopped together
-    if (chdir(work.c_str()) != 0)
-      _exit(127);
-    setenv("VELKO_BACKEND", "headless", 1);
-    setenv("VELKO_CHECK", folder.c_str(), 1);
-    std::vector<char*> argv;
-    for (const auto& arg : options.command)
-      argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    const int error = errno;
-    (void)!write(error_pipe[1], &error, sizeof error);
-    _exit(127);
-  }
-  close(error_pipe[1]);
-  if (read(error_pipe[0], exec_error, sizeof *exec_error) != sizeof *exec_error)
-    *exec_error = 0;
-  close(error_pipe[0]);
-
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
-  for (;;) {
-    int status = 0;
-    const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid)
-      return status;
-    if (std::chrono::steady_clock::now() >= deadline) {
-      kill(-pid, SIGKILL);
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-}
-
-// Makes the program's command absolute when it names a file, since the
-// program runs in a folder of its own.
-void resolve_program(Options* options) {
-  std::string& program = options->command[0];
+// The program's command, absolute when it names a file, since the program
+// runs in a folder of its own; a bare name is looked up on PATH here.
+std::string resolve_program(const std::string& program) {
   if (program.find('/') != std::string::npos)
-    program = fs::absolute(program).string();
+    return fs::absolute(program).string();
+  const char* path = std::getenv("PATH");
+  std::istringstream dirs(path ? path : "");
+  for (std::string dir; std::getline(dirs, dir, ':');)
+    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
+      return fs::absolute(dir + "/" + program).string();
+  return program;
+}
+
+// The one-program form: the run's transcript is written into FOLDER, and
+// a summary to standard output.
+int check_one(const Options& options) {
+  std::string script, why;
+  if (!options.script.empty() && !check::read_file_at(options.script, 64 << 20, &script, &why)) {
+    std::fprintf(stderr, "velko-check: cannot read the script file %s (%s)\n",
+                 options.script.c_str(), why.c_str());
+    return USAGE;
+  }
+  std::string warning;
+  bool refused = false;
+  check::RunRequest request;
+  request.sandbox = check::decide_sandbox(options.sandbox, &warning, &refused);
+  if (refused) {
+    std::fprintf(stderr, "velko-check: %s\n", warning.c_str());
+    return NOT_RUN;
+  }
+  request.command = options.command;
+  request.command[0] = resolve_program(request.command[0]);
+  request.script = script;
+  request.limits.seconds = options.seconds;
+  request.limits.disk_mb = options.disk_mb;
+
+  std::error_code error;
+  const fs::path folder = fs::absolute(options.folder);
+  fs::create_directories(folder, error);
+  for (const char* name :
+       {"events.txt", "log.txt", "surface.png", "window.png", "end.txt", "output.txt", "run.txt"})
+    fs::remove(folder / name, error);
+  fs::remove_all(folder / "work", error);
+  request.scratch = (folder / "work").string();
+  if (!request.sandbox)
+    fs::create_directories(request.scratch, error);
+  check::stop_programs_on_signals();
+  const check::RunOutcome outcome = check::run_program(request);
+  fs::remove_all(folder / "work", error);
+  const std::string& program = options.command[0];
+  if (outcome.ending == check::Ending::CANNOT_RUN) {
+    std::fprintf(stderr, "velko-check: %s\n", check::terminal_safe(outcome.message).c_str());
+    return NOT_RUN;
+  }
+  for (const auto& [name, bytes] : outcome.transcript.files)
+    check::write_new_file((folder / name).string(), bytes);
+  if (!outcome.output.empty())
+    check::write_new_file((folder / "output.txt").string(), outcome.output);
+
+  const check::TranscriptFiles& t = outcome.transcript;
+  const std::string* events = t.find("events.txt");
+  const std::string* end = t.find("end.txt");
+  const int given = count_lines(events);
+  const long long in_script = script_events(script);
+  std::printf("velko-check: %s on the headless backend, script %s%s\n",
+              check::terminal_safe(program).c_str(),
+              options.script.empty() ? "(none)" : check::terminal_safe(options.script).c_str(),
+              request.sandbox ? ", in a sandbox" : "");
+  if (!request.sandbox)
+    std::printf("  WARNING: %s\n", warning.c_str());
+  if (events) {
+    std::printf("  events given: %d (the script holds %lld)\n", given, in_script);
+    const int log_lines = count_lines(t.find("log.txt"));
+    std::printf("  transcript: %s/events.txt, %s/log.txt (%d line%s)", folder.c_str(),
+                folder.c_str(), log_lines, log_lines == 1 ? "" : "s");
+    for (const char* picture : {"surface.png", "window.png"})
+      if (t.find(picture))
+        std::printf(", %s/%s", folder.c_str(), picture);
+    std::printf("\n");
+  }
+  if (!outcome.output.empty())
+    std::printf("  it printed %lld bytes: %s/output.txt\n", outcome.output_bytes, folder.c_str());
+  for (const std::string& problem : t.problems)
+    std::printf("  its transcript was refused: %s\n", check::terminal_safe(problem).c_str());
+  if (end && end->find("closed_by_checker 1") != std::string::npos) {
+    std::printf(
+        "  the script ran out before the program ended: velko-check closed its window, as the "
+        "user would\n");
+  } else if (end && given < in_script) {
+    std::printf("  the program ended before its script did: it used %d of %lld events\n", given,
+                in_script);
+  }
+
+  switch (outcome.ending) {
+    case check::Ending::TIMED_OUT:
+      std::printf("  result: the program did not end within %g s after %d events; it was stopped\n",
+                  options.seconds, given);
+      return HUNG;
+    case check::Ending::OUTPUT_LIMIT:
+    case check::Ending::PROCESS_LIMIT: {
+      std::string message;
+      check::Transcript transcript = check::parse_transcript(t);
+      check::classify_ending(outcome, transcript, request.limits, &message);
+      std::printf("  result: the program %s\n", message.c_str());
+      return CRASHED;
+    }
+    case check::Ending::SIGNALED:
+      std::printf("  result: the program crashed (signal %d, %s) after %d events\n", outcome.signal,
+                  strsignal(outcome.signal), given);
+      return CRASHED;
+    default:
+      break;
+  }
+  if (!events) {
+    std::printf(
+        "  result: the program ended with status %d without starting the VELKO runtime (is it "
+        "built on it?)\n",
+        outcome.exit_code);
+    return NOT_RUN;
+  }
+  std::printf("  result: the program ended with status %d\n", outcome.exit_code);
+  return outcome.exit_code == 0 ? OK : FAILED;
 }
 
 void class_usage(const char* why) {
@@ -231,18 +306,15 @@ void class_usage(const char* why) {
       "  --tolerance L     channel levels a pixel may be off and still agree (default: 0)\n"
       "  --max-diff P      percent of pixels that may differ in a match (default: 0)\n"
       "  --program NAME    the program's name inside each student's folder\n"
-      "  --memory MB       memory (address space) of each run, 0 for none (default: 2048)\n"
+      "  --memory MB       memory of each run, 0 for none (default: 2048)\n"
+      "  --disk MB         all a run may write, in the sandbox (default: 64)\n"
       "  --file-size MB    size of each file a run writes, 0 for none (default: 64)\n"
       "  --output-limit KB what a run may print (default: 1024)\n"
       "  --processes N     processes a run may have at once (default: 16)\n"
+      "  --sandbox MODE    auto: each run in a sandbox where the machine allows it, and a\n"
+      "                    warning where not (default); on: refuse to run without; off: none\n"
       "Exit status: 0 every program matched, 1 some did not, 4 the reference could not be\n"
       "made or read, or the reports not written, 64 the command line was wrong.\n");
-}
-
-bool number_in(const std::string& text, double low, double high, double* value) {
-  char* end = nullptr;
-  *value = std::strtod(text.c_str(), &end);
-  return !text.empty() && end && !*end && *value >= low && *value <= high;
 }
 
 // "5,10,last": "last" is the final window, compared always.
@@ -304,6 +376,10 @@ bool parse_class(int argc, char** argv, check::ClassOptions* o) {
       o->settings.max_diff_percent = n;
     } else if (flag == "--memory" && (good = number_in(value, 0, 1 << 24, &n))) {
       o->settings.limits.memory_mb = static_cast<long long>(n);
+    } else if (flag == "--disk" && (good = number_in(value, 1, 1 << 20, &n))) {
+      o->settings.limits.disk_mb = static_cast<long long>(n);
+    } else if (flag == "--sandbox") {
+      good = sandbox_mode(value, &o->sandbox);
     } else if (flag == "--file-size" && (good = number_in(value, 0, 1 << 24, &n))) {
       o->settings.limits.file_mb = static_cast<long long>(n);
     } else if (flag == "--output-limit" && (good = number_in(value, 1, 1 << 22, &n))) {
@@ -335,6 +411,8 @@ bool parse_class(int argc, char** argv, check::ClassOptions* o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--sandbox-check") == 0)
+    return check::sandbox_self_test();
   if (argc > 1 && std::strcmp(argv[1], "--class") == 0) {
     check::ClassOptions options;
     if (!parse_class(argc, argv, &options))
@@ -344,100 +422,5 @@ int main(int argc, char** argv) {
   Options options;
   if (!parse(argc, argv, &options))
     return USAGE;
-
-  std::string script;
-  if (!options.script.empty()) {
-    bool found = false;
-    script = read_all(options.script, &found);
-    if (!found) {
-      std::fprintf(stderr, "velko-check: cannot read the script file %s\n", options.script.c_str());
-      return USAGE;
-    }
-  }
-  resolve_program(&options);
-
-  std::error_code error;
-  const fs::path folder = fs::absolute(options.folder);
-  const fs::path work = folder / "work";
-  fs::create_directories(folder, error);
-  for (const char* name : {"events.txt", "log.txt", "surface.png", "window.png", "end.txt"})
-    fs::remove(folder / name, error);
-  fs::remove_all(work, error);
-  fs::create_directories(work, error);
-  {
-    std::ofstream out(work / "VELKO.SCR", std::ios::binary);
-    out << script;
-    if (!out) {
-      std::fprintf(stderr, "velko-check: cannot prepare the folder %s\n", folder.c_str());
-      return NOT_RUN;
-    }
-  }
-
-  int exec_error = 0;
-  const int status = run(options, work, folder, &exec_error);
-  const std::string& program = options.command[0];
-  if (status == -2) {
-    std::fprintf(stderr, "velko-check: cannot start a process: %s\n", std::strerror(errno));
-    return NOT_RUN;
-  }
-  if (exec_error != 0) {
-    std::fprintf(stderr, "velko-check: cannot run %s: %s\n", program.c_str(),
-                 std::strerror(exec_error));
-    return NOT_RUN;
-  }
-
-  bool has_events = false;
-  const std::string events = read_all(folder / "events.txt", &has_events);
-  bool has_end = false;
-  const auto end = read_end(folder / "end.txt", &has_end);
-  const int given = count_lines(events);
-  const long long in_script = script_events(script);
-
-  std::printf("velko-check: %s on the headless backend, script %s\n", program.c_str(),
-              options.script.empty() ? "(none)" : options.script.c_str());
-  if (has_events) {
-    std::printf("  events given: %d (the script holds %lld)\n", given, in_script);
-    const int log_lines = count_lines(read_all(folder / "log.txt"));
-    std::printf("  transcript: %s/events.txt, %s/log.txt (%d line%s)", folder.c_str(),
-                folder.c_str(), log_lines, log_lines == 1 ? "" : "s");
-    for (const char* picture : {"surface.png", "window.png"}) {
-      if (fs::exists(folder / picture))
-        std::printf(", %s/%s", folder.c_str(), picture);
-    }
-    std::printf("\n");
-  }
-  if (has_end && end.count("closed_by_checker") && end.at("closed_by_checker") == "1") {
-    std::printf(
-        "  the script ran out before the program ended: velko-check closed its window, as the "
-        "user would\n");
-  } else if (has_end && given < in_script) {
-    std::printf("  the program ended before its script did: it used %d of %lld events\n", given,
-                in_script);
-  }
-
-  if (status == -1) {
-    std::printf("  result: the program did not end within %g s after %d events; it was stopped\n",
-                options.seconds, given);
-    return HUNG;
-  }
-  if (WIFSIGNALED(status)) {
-    const int signal = WTERMSIG(status);
-    std::printf("  result: the program crashed (signal %d, %s) after %d events\n", signal,
-                strsignal(signal), given);
-    return CRASHED;
-  }
-  const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (!has_events) {
-    std::printf(
-        "  result: the program ended with status %d without starting the VELKO runtime (is it "
-        "built on it?)\n",
-        code);
-    return NOT_RUN;
-  }
-  if (code != 0) {
-    std::printf("  result: the program ended with status %d\n", code);
-    return FAILED;
-  }
-  std::printf("  result: the program ended with status 0\n");
-  return OK;
+  return check_one(options);
 }

@@ -2,22 +2,19 @@
 #include "tools/check/class_run.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <mutex>
 #include <set>
-#include <sstream>
 #include <thread>
 
+#include "tools/check/files.h"
 #include "tools/check/report.h"
 
 namespace fs = std::filesystem;
@@ -28,16 +25,6 @@ namespace {
 bool executable_file(const fs::path& path) {
   std::error_code error;
   return fs::is_regular_file(path, error) && access(path.c_str(), X_OK) == 0;
-}
-
-std::string after_list(const std::vector<long long>& after) {
-  std::string text;
-  for (long long n : after) {
-    if (!text.empty())
-      text += ',';
-    text += std::to_string(n);
-  }
-  return text;
 }
 
 double cpu_seconds(int who) {
@@ -55,44 +42,69 @@ std::string safe_name(const std::string& name) {
         (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.') ? c : '_';
   if (safe.empty() || safe[0] == '.')
     safe = "_" + safe;
-  return safe;
+  return safe.substr(0, 100);
+}
+
+bool inside(const fs::path& path, const fs::path& folder) {
+  const std::string p = path.string(), f = folder.string();
+  return p.size() > f.size() && p.compare(0, f.size(), f) == 0 && p[f.size()] == '/';
+}
+
+// Where a student's entry leads, when it stays inside `root` (links
+// included); empty otherwise.
+fs::path within(const fs::path& entry, const fs::path& root) {
+  std::error_code error;
+  const fs::path real = fs::canonical(entry, error);
+  return !error && inside(real, root) ? real : fs::path();
 }
 
 // The students: a program file is one, named by the file; a folder holds one
-// sub-folder a student, named by it, with the program inside.
+// sub-folder a student, named by it, with the program inside. Hidden entries
+// are not students; a link that leads out of the class folder is refused.
 std::vector<Student> find_students(const ClassOptions& options, std::string* why) {
   std::vector<Student> students;
   for (const std::string& given : options.submissions) {
     const fs::path path = given;
     std::error_code error;
     if (fs::is_directory(path, error)) {
+      const fs::path root = fs::canonical(path, error);
       std::vector<fs::path> folders;
       for (const auto& entry : fs::directory_iterator(path, error))
-        if (entry.is_directory(error))
+        if (entry.path().filename().string()[0] != '.' && entry.is_directory(error))
           folders.push_back(entry.path());
       std::sort(folders.begin(), folders.end());
       if (folders.empty()) {
         *why = "the folder " + given + " has no sub-folder (one a student)";
         return {};
       }
-      for (const fs::path& folder : folders) {
+      for (const fs::path& entry : folders) {
         Student s;
-        s.name = folder.filename().string();
-        if (!options.program_name.empty()) {
-          if (executable_file(folder / options.program_name))
-            s.program = fs::absolute(folder / options.program_name).string();
+        s.name = entry.filename().string();
+        const fs::path folder = within(entry, root);
+        if (folder.empty()) {
+          s.problem =
+              "refused: " + entry.string() + " is a link that leads out of the class folder";
+        } else if (!options.program_name.empty()) {
+          const fs::path program = within(folder / options.program_name, folder);
+          if (!program.empty() && executable_file(program))
+            s.program = program.string();
           else
-            s.problem = "no program " + options.program_name + " in " + folder.string();
+            s.problem = "no program " + options.program_name + " in " + entry.string() +
+                        " (or a link out of it)";
         } else {
           std::vector<fs::path> programs;
-          for (const auto& entry : fs::directory_iterator(folder, error))
-            if (executable_file(entry.path()))
-              programs.push_back(entry.path());
-          if (programs.size() == 1)
-            s.program = fs::absolute(programs[0]).string();
+          for (const auto& file : fs::directory_iterator(folder, error))
+            if (file.path().filename().string()[0] != '.' && executable_file(file.path()))
+              programs.push_back(file.path());
+          const fs::path program = programs.size() == 1 ? within(programs[0], folder) : fs::path();
+          if (!program.empty())
+            s.program = program.string();
+          else if (programs.size() == 1)
+            s.problem = "refused: its program in " + entry.string() +
+                        " is a link that leads out of its folder";
           else
             s.problem = (programs.empty() ? "no program in " : "more than one program in ") +
-                        folder.string() + " (name it with --program)";
+                        entry.string() + " (name it with --program)";
         }
         students.push_back(s);
       }
@@ -106,41 +118,62 @@ std::vector<Student> find_students(const ClassOptions& options, std::string* why
       return {};
     }
   }
-  // Two programs of one name (a/solve, b/solve) stay apart.
-  std::map<std::string, int> seen;
+  // Every student has a name and a folder of their own, though two names
+  // may make one safe name ("a b", "a_b") or be the same (a/solution,
+  // b/solution).
+  std::set<std::string> names, folders;
   for (Student& s : students) {
-    const int n = ++seen[safe_name(s.name)];
-    if (n > 1)
-      s.name += "-" + std::to_string(n);
+    const std::string base = s.name;
+    for (int n = 2; !names.insert(s.name).second; ++n)
+      s.name = base + "-" + std::to_string(n);
+    const std::string safe = safe_name(s.name);
+    s.folder = safe;
+    for (int n = 2; !folders.insert(s.folder).second; ++n)
+      s.folder = safe + "-" + std::to_string(n);
   }
   return students;
 }
 
-bool prepare(const fs::path& folder, const std::string& script, std::string* why) {
-  std::error_code error;
-  fs::remove_all(folder, error);
-  fs::create_directories(folder / "work", error);
-  std::ofstream out(folder / "work" / "VELKO.SCR", std::ios::binary);
-  out << script;
-  out.close();
-  if (!out) {
-    *why = "cannot prepare the folder " + folder.string();
-    return false;
-  }
-  return true;
+// The files no run may see: every program of the class and the reference's.
+FileIds program_files(const std::vector<Student>& students, const ClassOptions& options) {
+  FileIds ids;
+  auto add = [&](const std::string& path) {
+    struct stat info {};
+    if (!path.empty() && stat(path.c_str(), &info) == 0)
+      ids.insert({info.st_dev, info.st_ino});
+  };
+  for (const Student& s : students)
+    add(s.program);
+  if (!options.reference_program.empty())
+    add(options.reference_program[0]);
+  return ids;
 }
 
-RunOutcome run_in(const fs::path& folder, const std::vector<std::string>& command,
-                  const ClassOptions& options) {
+// Runs a program on a script; what it left is held in the outcome and
+// saved in `folder`, where no run can reach it.
+RunOutcome run_one(const std::vector<std::string>& command, const ScriptInfo& script,
+                   const ClassOptions& options, bool sandboxed, const FileIds& hidden,
+                   const fs::path& folder, const fs::path& scratch) {
   RunRequest request;
   request.command = command;
-  request.work = (folder / "work").string();
-  request.transcript = folder.string();
-  request.after = after_list(options.settings.after);
+  request.script = script.text;
+  request.after = options.settings.after;
   request.limits = options.settings.limits;
+  request.sandbox = sandboxed;
+  request.hidden = hidden;
+  std::error_code error;
+  if (!sandboxed) {
+    fs::remove_all(scratch, error);
+    fs::create_directories(scratch, error);
+    request.scratch = scratch.string();
+  }
   RunOutcome outcome = run_program(request);
-  write_run_file(folder.string(), outcome);
-  std::ofstream(folder / "output.txt", std::ios::binary) << outcome.output;
+  if (!sandboxed)
+    fs::remove_all(scratch, error);
+  if (!save_run(folder.string(), outcome) && outcome.ending != Ending::CANNOT_RUN) {
+    outcome.ending = Ending::CANNOT_RUN;
+    outcome.message = "cannot save its results in " + folder.string();
+  }
   return outcome;
 }
 
@@ -162,6 +195,73 @@ void in_parallel(std::size_t count, int jobs, Task task) {
 
 }  // namespace
 
+bool decide_sandbox(SandboxMode mode, std::string* warning, bool* refused) {
+  *refused = false;
+  warning->clear();
+  if (mode == SandboxMode::OFF) {
+    *warning =
+        "the programs run without a sandbox (--sandbox off): each could read, change or "
+        "stop what the checker's user can, other students' results included";
+    return false;
+  }
+  const SandboxStatus& status = sandbox_status();
+  if (status.available)
+    return true;
+  if (mode == SandboxMode::ON) {
+    *refused = true;
+    *warning = "--sandbox on: no sandbox can be made on this machine: " + status.why;
+    return false;
+  }
+  *warning = "the programs run WITHOUT a sandbox: " + status.why + ".";
+  if (!status.container.empty())
+    *warning += " This looks like a " + status.container +
+                " container: there the container is the only boundary around the programs, so "
+                "give each submission a container of its own (as course platforms do).";
+  else
+    *warning +=
+        " Each program could read, change or stop what the checker's user can, other "
+        "students' results included. velko-check --sandbox-check tells more.";
+  std::fprintf(stderr, "velko-check: WARNING: %s\n", warning->c_str());
+  return false;
+}
+
+std::string terminal_safe(const std::string& text) {
+  std::string out;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char c = p[i];
+    std::size_t length = c < 0x80         ? 1
+                         : (c >> 5) == 6  ? 2
+                         : (c >> 4) == 14 ? 3
+                         : (c >> 3) == 30 ? 4
+                                          : 0;
+    bool good = length > 0 && i + length <= n;
+    for (std::size_t k = 1; good && k < length; ++k)
+      good = (p[i + k] & 0xC0) == 0x80;
+    // Overlong forms, surrogates, and the C1 controls (U+0080 to U+009F)
+    // that some terminals obey.
+    if (good && length == 2)
+      good = c >= 0xC2 && !(c == 0xC2 && p[i + 1] < 0xA0);
+    if (good && length == 3)
+      good = !(c == 0xE0 && p[i + 1] < 0xA0) && !(c == 0xED && p[i + 1] >= 0xA0);
+    if (good && length == 4)
+      good = c <= 0xF4 && !(c == 0xF0 && p[i + 1] < 0x90) && !(c == 0xF4 && p[i + 1] >= 0x90);
+    if (good && length == 1)
+      good = c >= 0x20 && c != 0x7F;
+    if (good) {
+      out.append(text, i, length);
+      i += length;
+    } else {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\x%02x", c);
+      out += code;
+      ++i;
+    }
+  }
+  return out;
+}
+
 int run_class(const ClassOptions& options) {
   stop_programs_on_signals();
   const auto started = std::chrono::steady_clock::now();
@@ -175,14 +275,12 @@ int run_class(const ClassOptions& options) {
     ScriptInfo s;
     s.path = path;
     s.name = safe_name(fs::path(path).stem().string());
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "velko-check: cannot read the script file %s\n", path.c_str());
+    std::string why;
+    if (!read_file_at(path, 64 << 20, &s.text, &why)) {
+      std::fprintf(stderr, "velko-check: cannot read the script file %s (%s)\n", path.c_str(),
+                   why.c_str());
       return 64;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    s.text = text.str();
     if (!names.insert(s.name).second) {
       std::fprintf(stderr, "velko-check: two scripts are named %s; give them other names\n",
                    s.name.c_str());
@@ -200,20 +298,39 @@ int run_class(const ClassOptions& options) {
     std::fprintf(stderr, "velko-check: %s\n", why.c_str());
     return 64;
   }
+  bool refused = false;
+  result.sandboxed = decide_sandbox(options.sandbox, &result.sandbox_warning, &refused);
+  if (refused) {
+    std::fprintf(stderr, "velko-check: %s\n", result.sandbox_warning.c_str());
+    return 4;
+  }
   const int jobs = options.jobs > 0
                        ? options.jobs
                        : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const FileIds programs = program_files(result.students, options);
 
   // A report of its own: runs left from an earlier one in this folder go.
   fs::remove_all(out / "runs", error);
+  fs::remove_all(out / "scratch", error);
 
-  // The reference: run into out/reference, or read from a kept folder.
-  fs::path reference = out / "reference";
+  // The reference first, each script's run in parallel: its results are
+  // held by the checker from then on, and saved where no run reaches.
+  const fs::path reference = out / "reference";
+  result.reference_runs.resize(result.scripts.size());
   if (!options.reference_folder.empty()) {
-    reference = fs::absolute(options.reference_folder);
+    const fs::path kept = fs::absolute(options.reference_folder);
     result.reference = "results kept in " + options.reference_folder;
-    for (const ScriptInfo& s : result.scripts) {
-      if (!fs::exists(reference / s.name / "end.txt", error)) {
+    for (std::size_t j = 0; j < result.scripts.size(); ++j) {
+      const ScriptInfo& s = result.scripts[j];
+      RunResult& r = result.reference_runs[j];
+      r.script = s.name;
+      r.folder = (reference / s.name).string();
+      r.outcome.ending = Ending::EXITED;
+      r.outcome.transcript = read_kept_run((kept / s.name).string(), options.settings.after);
+      r.transcript = parse_transcript(r.outcome.transcript);
+      r.outcome.exit_code = r.transcript.exit_code;
+      r.outcome.signal = r.transcript.signal;
+      if (!r.transcript.has_end) {
         std::fprintf(stderr,
                      "velko-check: the reference folder %s has no finished run for the script %s "
                      "(%s/%s/end.txt)\n",
@@ -223,10 +340,9 @@ int run_class(const ClassOptions& options) {
       }
       // A picture after event N is there when that run got so far and was
       // asked for it; one not asked for would make every student differ.
-      const long long given = read_transcript((reference / s.name).string()).events_given;
       for (long long n : options.settings.after) {
         const std::string picture = "after-" + std::to_string(n) + ".png";
-        if (n <= given && !fs::exists(reference / s.name / picture, error)) {
+        if (n <= r.transcript.events_given && !r.outcome.transcript.find(picture)) {
           std::fprintf(stderr,
                        "velko-check: the reference folder %s has no %s for the script %s: make "
                        "it again with --after %lld\n",
@@ -235,85 +351,74 @@ int run_class(const ClassOptions& options) {
         }
       }
     }
+    // A copy of what was read, beside the report, for its pictures (unless
+    // the kept folder is this very one).
+    if (fs::weakly_canonical(kept, error) != fs::weakly_canonical(reference, error))
+      for (const RunResult& r : result.reference_runs)
+        save_run(r.folder, r.outcome);
   } else {
     result.reference = "the program " + options.reference_program[0];
-    result.reference_runs.resize(result.scripts.size());
+    FileIds hidden = programs;
+    struct stat info {};
+    if (stat(options.reference_program[0].c_str(), &info) == 0)
+      hidden.erase({info.st_dev, info.st_ino});
+    in_parallel(result.scripts.size(), jobs, [&](std::size_t j) {
+      const ScriptInfo& script = result.scripts[j];
+      RunResult& r = result.reference_runs[j];
+      r.script = script.name;
+      r.folder = (reference / script.name).string();
+      r.outcome = run_one(options.reference_program, script, options, result.sandboxed, hidden,
+                          r.folder, out / "scratch" / ("reference-" + std::to_string(j)));
+      r.transcript = parse_transcript(r.outcome.transcript);
+      r.transcript.exit_code = r.outcome.exit_code;
+      r.transcript.signal = r.outcome.signal;
+      r.status = classify_ending(r.outcome, r.transcript, options.settings.limits, &r.message);
+    });
+    bool failed = false;
+    for (const RunResult& r : result.reference_runs) {
+      if (r.status.empty())
+        continue;
+      failed = true;
+      std::fprintf(stderr, "velko-check: the reference on the script %s %s\n", r.script.c_str(),
+                   terminal_safe(r.message).c_str());
+    }
+    if (failed)
+      return 4;
   }
 
-  // The reference's runs first, then every student on every script, all in
-  // one pool: a student's run waits for the reference only to be compared.
-  const bool run_reference = !result.reference_runs.empty();
-  std::vector<bool> reference_done(result.scripts.size(), !run_reference);
-  std::atomic<bool> reference_failed{false};
-  std::mutex mutex;
-  std::condition_variable reference_ready;
+  // Every student on every script, in parallel.
   struct Task {
     std::size_t student, script;
-    bool reference;
   };
   std::vector<Task> tasks;
-  if (run_reference)
-    for (std::size_t j = 0; j < result.scripts.size(); ++j)
-      tasks.push_back({0, j, true});
   for (std::size_t i = 0; i < result.students.size(); ++i) {
     result.students[i].runs.resize(result.scripts.size());
     for (std::size_t j = 0; j < result.scripts.size(); ++j)
-      tasks.push_back({i, j, false});
+      tasks.push_back({i, j});
   }
   in_parallel(tasks.size(), jobs, [&](std::size_t k) {
     const Task& task = tasks[k];
     const ScriptInfo& script = result.scripts[task.script];
-    if (task.reference) {
-      RunResult& r = result.reference_runs[task.script];
-      r.script = script.name;
-      r.folder = (reference / script.name).string();
-      std::string problem;
-      if (prepare(r.folder, script.text, &problem)) {
-        r.outcome = run_in(r.folder, options.reference_program, options);
-        r.transcript = read_transcript(r.folder);
-        r.status = classify_ending(r.outcome, r.transcript, options.settings.limits, &r.message);
-      } else {
-        r.status = "cannot_run";
-        r.message = problem;
-      }
-      if (!r.status.empty())
-        reference_failed = true;
-      std::lock_guard<std::mutex> lock(mutex);
-      reference_done[task.script] = true;
-      reference_ready.notify_all();
-      return;
-    }
     Student& student = result.students[task.student];
     RunResult& r = student.runs[task.script];
     r.student = student.name;
     r.script = script.name;
-    r.folder = (out / "runs" / safe_name(student.name) / script.name).string();
+    r.folder = (out / "runs" / student.folder / script.name).string();
     if (student.program.empty()) {
       r.status = "cannot_run";
       r.message = student.problem;
       return;
     }
-    std::string problem;
-    if (!prepare(r.folder, script.text, &problem)) {
-      r.status = "cannot_run";
-      r.message = problem;
-      return;
-    }
-    r.outcome = run_in(r.folder, {student.program}, options);
-    {
-      std::unique_lock<std::mutex> lock(mutex);
-      reference_ready.wait(lock, [&] { return reference_done[task.script]; });
-    }
-    if (!reference_failed)
-      compare_run((reference / script.name).string(), options.settings, &r);
+    FileIds hidden = programs;
+    struct stat info {};
+    if (stat(student.program.c_str(), &info) == 0)
+      hidden.erase({info.st_dev, info.st_ino});
+    r.outcome = run_one({student.program}, script, options, result.sandboxed, hidden, r.folder,
+                        out / "scratch" / std::to_string(k));
+    compare_run(result.reference_runs[task.script], options.settings, &r);
+    r.outcome.transcript.files.clear();  // saved; the report reads the pictures there
   });
-  if (reference_failed) {
-    for (const RunResult& r : result.reference_runs)
-      if (!r.status.empty())
-        std::fprintf(stderr, "velko-check: the reference on the script %s %s\n", r.script.c_str(),
-                     r.message.c_str());
-    return 4;
-  }
+  fs::remove_all(out / "scratch", error);
 
   result.all_match = true;
   for (Student& s : result.students) {
@@ -351,17 +456,19 @@ int run_class(const ClassOptions& options) {
   int matched = 0;
   for (const Student& s : result.students) {
     matched += s.status == "match";
-    std::printf("%-24s %-14s %7.3f", s.name.c_str(), s.status.c_str(), s.score);
+    std::printf("%-24s %-14s %7.3f", terminal_safe(s.name).c_str(), s.status.c_str(), s.score);
     for (const RunResult& r : s.runs)
       if (r.status != "match")
-        std::printf("  [%s] %s", r.script.c_str(), r.message.c_str());
+        std::printf("  [%s] %s", r.script.c_str(), terminal_safe(r.message).c_str());
     std::printf("\n");
   }
+  if (!result.sandboxed)
+    std::printf("velko-check: WARNING: %s\n", result.sandbox_warning.c_str());
   std::printf(
       "velko-check: %d of %zu students match the reference; report in %s/index.html\n"
       "velko-check: %.2f s wall, checker %.2f s of processor time, programs %.2f s\n",
-      matched, result.students.size(), out.c_str(), result.wall_seconds, result.checker_cpu_seconds,
-      result.programs_cpu_seconds);
+      matched, result.students.size(), terminal_safe(out.string()).c_str(), result.wall_seconds,
+      result.checker_cpu_seconds, result.programs_cpu_seconds);
   return result.all_match ? 0 : 1;
 }
 

@@ -17,11 +17,13 @@ struct ClassOptions {
   std::string program_name;                    // the program inside each student's folder
   std::string output = "velko-check-class";
   int jobs = 0;  // 0: one per core
+  SandboxMode sandbox = SandboxMode::AUTO;
   Settings settings;
 };
 
 struct Student {
-  std::string name;
+  std::string name;     // as given (a folder's or a file's name)
+  std::string folder;   // its folder under runs/: safe, and unique in the class
   std::string program;  // empty when none was found
   std::string problem;  // why there is no program
   std::vector<RunResult> runs;
@@ -42,10 +44,21 @@ struct ClassResult {
   std::vector<RunResult> reference_runs;
   double wall_seconds = 0, checker_cpu_seconds = 0, programs_cpu_seconds = 0;
   bool all_match = false;
+  bool sandboxed = false;
+  std::string sandbox_warning;  // why the runs were not sandboxed, loudly, when they were not
 };
 
+// Whether runs are sandboxed under `mode`: prints the warning of `auto`
+// once, on standard error; false with *refused set when `on` cannot be had.
+bool decide_sandbox(SandboxMode mode, std::string* warning, bool* refused);
+
+// Control bytes and invalid UTF-8 of a name or a message as \xNN, for a
+// terminal: nothing a student wrote can move the cursor or recolour it.
+std::string terminal_safe(const std::string& text);
+
 // Exit status: 0 every program matched, 1 some did not, 4 the reference
-// could not be made or read, 64 the options were wrong. Messages go to
+// could not be made or read, or no sandbox with --sandbox on, 64 the
+// options were wrong. Messages go to
 // standard error, the summary to standard output.
 int run_class(const ClassOptions& options);
 

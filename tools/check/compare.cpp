@@ -7,46 +7,43 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+
+#include "tools/check/files.h"
 
 namespace fs = std::filesystem;
 
 namespace check {
 namespace {
 
-std::vector<std::string> read_lines(const fs::path& path, bool* found) {
+std::vector<std::string> split_lines(const std::string* text) {
   std::vector<std::string> lines;
-  std::ifstream in(path, std::ios::binary);
-  *found = static_cast<bool>(in);
-  for (std::string line; std::getline(in, line);) {
+  if (!text)
+    return lines;
+  std::size_t start = 0;
+  while (start < text->size()) {
+    std::size_t end = text->find('\n', start);
+    if (end == std::string::npos)
+      end = text->size();
+    std::string line = text->substr(start, end - start);
     if (!line.empty() && line.back() == '\r')
       line.pop_back();
-    lines.push_back(line);
+    lines.push_back(std::move(line));
+    start = end + 1;
   }
   return lines;
 }
 
 // "name value" lines.
-std::vector<std::pair<std::string, long long>> read_values(const fs::path& path, bool* found) {
-  std::vector<std::pair<std::string, long long>> values;
-  std::ifstream in(path);
-  *found = static_cast<bool>(in);
+std::vector<std::pair<std::string, long long>> values(const std::string* text) {
+  std::vector<std::pair<std::string, long long>> found;
+  if (!text)
+    return found;
+  std::istringstream in(*text);
   std::string name, value;
   while (in >> name >> value)
-    values.emplace_back(name, std::atoll(value.c_str()));
-  return values;
-}
-
-std::string read_bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-bool contains(const std::string& text, const char* part) {
-  return text.find(part) != std::string::npos;
+    found.emplace_back(name, std::atoll(value.c_str()));
+  return found;
 }
 
 std::string percent(double value) {
@@ -55,12 +52,19 @@ std::string percent(double value) {
   return text;
 }
 
+std::vector<std::string> picture_names(const std::vector<long long>& after) {
+  std::vector<std::string> names = {"window.png", "surface.png"};
+  for (long long n : after)
+    names.push_back("after-" + std::to_string(n) + ".png");
+  return names;
+}
+
 }  // namespace
 
 int status_rank(const std::string& status) {
-  const char* const order[] = {"cannot_run",   "not_started", "crashed",      "hung",
-                               "memory_limit", "file_limit",  "output_limit", "process_limit",
-                               "differs",      "match"};
+  const char* const order[] = {"cannot_run",    "not_started", "crashed",    "hung",
+                               "memory_limit",  "file_limit",  "disk_limit", "output_limit",
+                               "process_limit", "differs",     "match"};
   int rank = 0;
   for (const char* s : order) {
     if (status == s)
@@ -70,13 +74,15 @@ int status_rank(const std::string& status) {
   return 0;
 }
 
-Transcript read_transcript(const std::string& folder) {
+Transcript parse_transcript(const TranscriptFiles& files) {
   Transcript t;
-  const fs::path dir = folder;
-  bool found = false;
-  t.events = read_lines(dir / "events.txt", &t.started);
-  t.log = read_lines(dir / "log.txt", &found);
-  for (const auto& [name, value] : read_values(dir / "end.txt", &t.has_end)) {
+  const std::string* events = files.find("events.txt");
+  t.started = events != nullptr;
+  t.events = split_lines(events);
+  t.log = split_lines(files.find("log.txt"));
+  const std::string* end = files.find("end.txt");
+  t.has_end = end != nullptr;
+  for (const auto& [name, value] : values(end)) {
     if (name == "events")
       t.events_given = value;
     else if (name == "closed_by_checker")
@@ -84,7 +90,7 @@ Transcript read_transcript(const std::string& folder) {
   }
   if (!t.has_end)
     t.events_given = static_cast<long long>(t.events.size());
-  for (const auto& [name, value] : read_values(dir / "run.txt", &found)) {
+  for (const auto& [name, value] : values(files.find("run.txt"))) {
     if (name == "exit_code")
       t.exit_code = static_cast<int>(value);
     else if (name == "signal")
@@ -93,10 +99,34 @@ Transcript read_transcript(const std::string& folder) {
   return t;
 }
 
-void write_run_file(const std::string& folder, const RunOutcome& outcome) {
-  std::ofstream out(fs::path(folder) / "run.txt");
-  out << "exit_code " << outcome.exit_code << "\nsignal " << outcome.signal << "\nseconds "
+TranscriptFiles read_kept_run(const std::string& folder, const std::vector<long long>& after) {
+  TranscriptFiles kept;
+  std::vector<std::string> names = picture_names(after);
+  names.insert(names.end(), {"events.txt", "log.txt", "end.txt", "run.txt"});
+  for (const std::string& name : names) {
+    std::string bytes, why;
+    if (read_file_at(folder + "/" + name, 64 << 20, &bytes, &why))
+      kept.files[name] = std::move(bytes);
+    else if (why.find("is missing") == std::string::npos)
+      kept.problems.push_back(why);
+  }
+  return kept;
+}
+
+bool save_run(const std::string& folder, const RunOutcome& outcome) {
+  std::error_code error;
+  fs::remove_all(folder, error);
+  fs::create_directories(folder, error);
+  if (error)
+    return false;
+  std::ostringstream run;
+  run << "exit_code " << outcome.exit_code << "\nsignal " << outcome.signal << "\nseconds "
       << outcome.seconds << "\noutput_bytes " << outcome.output_bytes << "\n";
+  bool saved = write_new_file(folder + "/run.txt", run.str()) &&
+               write_new_file(folder + "/output.txt", outcome.output);
+  for (const auto& [name, bytes] : outcome.transcript.files)
+    saved = write_new_file(folder + "/" + name, bytes) && saved;
+  return saved;
 }
 
 double LineDiff::score() const {
@@ -116,9 +146,12 @@ LineDiff diff_lines(const std::vector<std::string>& got, const std::vector<std::
          got[got.size() - 1 - tail] == reference[reference.size() - 1 - tail])
     ++tail;
   const std::size_t n = reference.size() - head - tail, m = got.size() - head - tail;
+  // A line of a difference is cut at 500 bytes: a program's log may hold
+  // lines of any length.
   auto add = [&](char mark, const std::string& line) {
     if (diff.lines.size() < max_lines)
-      diff.lines.push_back(std::string(1, mark) + " " + line);
+      diff.lines.push_back(std::string(1, mark) + " " +
+                           (line.size() > 500 ? line.substr(0, 500) + " [cut]" : line));
   };
   for (std::size_t i = 0; i < head; ++i)
     add(' ', got[i]);
@@ -203,11 +236,14 @@ std::string describe_ending(const RunOutcome& outcome, const Transcript& t) {
 std::string classify_ending(const RunOutcome& outcome, const Transcript& t, const Limits& limits,
                             std::string* message) {
   std::ostringstream out;
-  const bool says_memory = contains(outcome.output, "bad_alloc") ||
-                           contains(outcome.output, "Cannot allocate memory") ||
-                           contains(outcome.output, "out of memory");
-  const bool near_memory_limit =
-      limits.memory_mb > 0 && outcome.max_rss_kb * 1024 >= limits.memory_mb * 1024 * 1024 * 8 / 10;
+  // Only what the checker saw counts, never what the program printed: the
+  // kernel's count of the run's memory where a control group kept it, else
+  // the largest process's share of its limit when it died.
+  const bool at_memory_limit =
+      outcome.memory_killed ||
+      (!outcome.isolation.memory_total && outcome.ending == Ending::SIGNALED &&
+       limits.memory_mb > 0 &&
+       outcome.max_rss_kb * 1024 >= limits.memory_mb * 1024 * 1024 * 8 / 10);
   switch (outcome.ending) {
     case Ending::CANNOT_RUN:
       *message = outcome.message;
@@ -232,7 +268,7 @@ std::string classify_ending(const RunOutcome& outcome, const Transcript& t, cons
         *message = out.str();
         return "file_limit";
       }
-      if (says_memory || near_memory_limit) {
+      if (at_memory_limit) {
         out << "ran out of its memory limit of " << limits.memory_mb << " MB (signal "
             << outcome.signal << ")";
         *message = out.str();
@@ -245,11 +281,10 @@ std::string classify_ending(const RunOutcome& outcome, const Transcript& t, cons
     case Ending::EXITED:
       break;
   }
-  if (outcome.exit_code != 0 && says_memory) {
-    out << "ran out of its memory limit of " << limits.memory_mb << " MB (status "
-        << outcome.exit_code << ")";
+  if (outcome.disk_full) {
+    out << "filled its folder, the limit of " << limits.disk_mb << " MB for all it writes";
     *message = out.str();
-    return "memory_limit";
+    return "disk_limit";
   }
   if (!t.started) {
     out << "ended with status " << outcome.exit_code
@@ -260,10 +295,10 @@ std::string classify_ending(const RunOutcome& outcome, const Transcript& t, cons
   return "";
 }
 
-void compare_run(const std::string& reference_folder, const Settings& settings, RunResult* r) {
-  const fs::path got_dir = r->folder, ref_dir = reference_folder;
-  const Transcript reference = read_transcript(reference_folder);
-  r->transcript = read_transcript(r->folder);
+void compare_run(const RunResult& reference_run, const Settings& settings, RunResult* r) {
+  const fs::path got_dir = r->folder, ref_dir = reference_run.folder;
+  const Transcript& reference = reference_run.transcript;
+  r->transcript = parse_transcript(r->outcome.transcript);
   r->transcript.exit_code = r->outcome.exit_code;
   r->transcript.signal = r->outcome.signal;
   r->ending = describe_ending(r->outcome, r->transcript);
@@ -287,16 +322,18 @@ void compare_run(const std::string& reference_folder, const Settings& settings, 
     PictureResult p;
     p.name = name;
     p.after = after;
-    const fs::path got_path = got_dir / (name + ".png"), ref_path = ref_dir / (name + ".png");
+    const std::string file = name + ".png";
+    const std::string* got_bytes = r->outcome.transcript.find(file);
+    const std::string* ref_bytes = reference_run.outcome.transcript.find(file);
     Picture got, ref;
     std::string why;
     // Files alike byte for byte hold alike pictures: most students' runs
     // need no decoding.
-    const std::string got_bytes = read_bytes(got_path), ref_bytes = read_bytes(ref_path);
     int width = 0, height = 0;
-    if (got_bytes == ref_bytes && png_size(got_bytes, &width, &height)) {
-      p.got = got_path.string();
-      p.reference = ref_path.string();
+    if (got_bytes && ref_bytes && *got_bytes == *ref_bytes &&
+        png_size(*got_bytes, &width, &height)) {
+      p.got = (got_dir / file).string();
+      p.reference = (ref_dir / file).string();
       p.pixels.same_size = true;
       p.pixels.total = static_cast<long long>(width) * height;
       p.match = true;
@@ -305,12 +342,12 @@ void compare_run(const std::string& reference_folder, const Settings& settings, 
       r->pictures.push_back(p);
       continue;
     }
-    p.missing = !read_png(got_path.string(), &got, &why);
-    p.reference_missing = !read_png(ref_path.string(), &ref, &why);
+    p.missing = !got_bytes || !read_png_bytes(*got_bytes, &got, &why);
+    p.reference_missing = !ref_bytes || !read_png_bytes(*ref_bytes, &ref, &why);
     if (!p.missing)
-      p.got = got_path.string();
+      p.got = (got_dir / file).string();
     if (!p.reference_missing)
-      p.reference = ref_path.string();
+      p.reference = (ref_dir / file).string();
     if (p.reference_missing && p.missing) {
       p.match = true;  // neither got that far: the events and ending tell
     } else if (!p.missing && !p.reference_missing) {
@@ -372,6 +409,8 @@ void compare_run(const std::string& reference_folder, const Settings& settings, 
   }
   if (!r->ending_match)
     differences.push_back("it " + r->ending + "; the reference " + r->reference_ending);
+  for (const std::string& problem : r->outcome.transcript.problems)
+    differences.push_back("its transcript was refused: " + problem);
   if (differences.empty()) {
     r->status = "match";
     r->message = "matches the reference";

@@ -18,13 +18,21 @@ struct Transcript {
   std::vector<std::string> log;
   long long events_given = 0;  // counted by the runtime, quits included
   bool closed_by_checker = false;
-  int exit_code = 0;  // from run.txt
+  int exit_code = 0;  // from run.txt, in a kept reference
   int signal = 0;
 };
 
-// Reads the transcript in `folder`, and run.txt that write_run_file left.
-Transcript read_transcript(const std::string& folder);
-void write_run_file(const std::string& folder, const RunOutcome& outcome);
+// The transcript in the files a run left (and run.txt, where a kept
+// reference has one).
+Transcript parse_transcript(const TranscriptFiles& files);
+
+// Reads a kept run's files from `folder` (a reference kept with -R):
+// defensively, as every file a program could have written.
+TranscriptFiles read_kept_run(const std::string& folder, const std::vector<long long>& after);
+
+// Writes what the checker read of a run into `folder` (new, or emptied):
+// its transcript files, run.txt (how it ended) and output.txt.
+bool save_run(const std::string& folder, const RunOutcome& outcome);
 
 // The lines both have, in order, through a longest common subsequence; and
 // the difference as lines "  same", "- reference only", "+ student only".
@@ -60,7 +68,7 @@ struct Settings {
 struct RunResult {
   std::string student, script;
   std::string status;   // match, differs, crashed, hung, memory_limit, file_limit,
-                        // output_limit, process_limit, not_started, cannot_run
+                        // disk_limit, output_limit, process_limit, not_started, cannot_run
   std::string message;  // one line for the teacher
   double score = 0;     // 0-100
   RunOutcome outcome;
@@ -84,8 +92,9 @@ std::string describe_ending(const RunOutcome& outcome, const Transcript& transcr
 std::string classify_ending(const RunOutcome& outcome, const Transcript& transcript,
                             const Limits& limits, std::string* message);
 
-// Compares the run in result->folder with the reference's transcript in
-// reference_folder and fills in the rest of *result.
-void compare_run(const std::string& reference_folder, const Settings& settings, RunResult* result);
+// Compares a student's run (result->outcome, saved in result->folder) with
+// the reference's (saved in reference.folder) and fills in the rest of
+// *result; difference pictures go to result->folder.
+void compare_run(const RunResult& reference, const Settings& settings, RunResult* result);
 
 }  // namespace check

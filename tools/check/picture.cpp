@@ -9,32 +9,41 @@
 
 namespace check {
 
-bool read_png(const std::string& path, Picture* picture, std::string* why) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) {
-    *why = image.message[0] ? image.message : "cannot read";
-    png_image_free(&image);
-    return false;
-  }
-  image.format = PNG_FORMAT_RGB;
+namespace {
+
+// Finishes a read begun from memory.
+bool finish_read(png_image* image, Picture* picture, std::string* why) {
+  image->format = PNG_FORMAT_RGB;
   // A window is never this large; a file that says so is refused, not
   // allocated.
-  if (image.width == 0 || image.height == 0 || image.width > 8192 || image.height > 8192) {
+  if (image->width == 0 || image->height == 0 || image->width > 8192 || image->height > 8192) {
     *why = "the picture's size is out of range";
-    png_image_free(&image);
+    png_image_free(image);
     return false;
   }
-  picture->width = static_cast<int>(image.width);
-  picture->height = static_cast<int>(image.height);
-  picture->rgb.assign(PNG_IMAGE_SIZE(image), 0);
-  if (!png_image_finish_read(&image, nullptr, picture->rgb.data(), 0, nullptr)) {
-    *why = image.message;
-    png_image_free(&image);
+  picture->width = static_cast<int>(image->width);
+  picture->height = static_cast<int>(image->height);
+  picture->rgb.assign(PNG_IMAGE_SIZE(*image), 0);
+  if (!png_image_finish_read(image, nullptr, picture->rgb.data(), 0, nullptr)) {
+    *why = image->message;
+    png_image_free(image);
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool read_png_bytes(const std::string& bytes, Picture* picture, std::string* why) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (bytes.empty() || !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
+    *why = image.message[0] ? image.message : "not a PNG file";
+    png_image_free(&image);
+    return false;
+  }
+  return finish_read(&image, picture, why);
 }
 
 bool write_png(const std::string& path, const Picture& picture) {

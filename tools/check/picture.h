@@ -14,8 +14,9 @@ struct Picture {
   std::vector<std::uint8_t> rgb;  // width * height * 3
 };
 
-// False, with the reason in *why, when the file is missing or not a PNG.
-bool read_png(const std::string& path, Picture* picture, std::string* why);
+// The picture in the bytes of a PNG file; false, with the reason in *why,
+// when they are not one.
+bool read_png_bytes(const std::string& bytes, Picture* picture, std::string* why);
 bool write_png(const std::string& path, const Picture& picture);
 
 struct PixelComparison {

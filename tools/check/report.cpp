@@ -130,6 +130,10 @@ void json_run(std::ostream& o, const RunResult& r, const std::string& folder, co
     << ", \"output_bytes\": " << r.outcome.output_bytes << ", \"words\": " << json_string(r.ending)
     << ", \"reference_words\": " << json_string(r.reference_ending)
     << ", \"match\": " << (r.ending_match ? "true" : "false") << "},\n";
+  o << in << " \"isolation\": {\"sandbox\": " << (r.outcome.isolation.sandboxed ? "true" : "false")
+    << ", \"memory_limit_bound\": "
+    << (r.outcome.isolation.memory_total ? "\"the whole run\"" : "\"each process\"")
+    << ", \"memory\": " << json_string(r.outcome.isolation.memory) << "},\n";
   o << in << " \"pictures\": [";
   for (std::size_t i = 0; i < r.pictures.size(); ++i) {
     const PictureResult& p = r.pictures[i];
@@ -215,6 +219,7 @@ class Pictures {
 };
 
 const char* const STYLE = R"(
+.warning { background: #fde2e1; border: 2px solid #c0392b; padding: 0.6em; }
 body{font:14px/1.4 sans-serif;margin:1em 2em;color:#222}
 h1{font-size:1.4em} table{border-collapse:collapse}
 th,td{border:1px solid #ccc;padding:4px 6px;vertical-align:top;text-align:left}
@@ -282,7 +287,9 @@ bool write_json(const std::string& folder, const ClassOptions& options, const Cl
     o << (i ? ", " : "") << s.after[i];
   o << "], \"seconds\": " << number(s.limits.seconds) << ", \"memory_mb\": " << s.limits.memory_mb
     << ", \"file_mb\": " << s.limits.file_mb << ", \"output_bytes\": " << s.limits.output_bytes
-    << ", \"processes\": " << s.limits.processes << "},\n \"scripts\": [";
+    << ", \"processes\": " << s.limits.processes << ", \"disk_mb\": " << s.limits.disk_mb
+    << "},\n \"sandbox\": {\"on\": " << (result.sandboxed ? "true" : "false")
+    << ", \"warning\": " << json_string(result.sandbox_warning) << "},\n \"scripts\": [";
   for (std::size_t i = 0; i < result.scripts.size(); ++i)
     o << (i ? ", " : "") << "{\"name\": " << json_string(result.scripts[i].name)
       << ", \"file\": " << json_string(result.scripts[i].path) << "}";
@@ -350,8 +357,11 @@ bool write_html(const std::string& folder, const ClassOptions& options, const Cl
   o << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
     << "<title>velko-check: class report</title><style>" << STYLE << "</style></head><body>\n"
     << "<h1>velko-check: " << matched << " of " << result.students.size()
-    << " students match the reference</h1>\n<p>Reference: " << escape(result.reference)
-    << ". Scripts:";
+    << " students match the reference</h1>\n";
+  if (!result.sandboxed)
+    o << "<p class=\"warning\"><strong>Warning:</strong> " << escape(result.sandbox_warning)
+      << "</p>\n";
+  o << "<p>Reference: " << escape(result.reference) << ". Scripts:";
   for (const ScriptInfo& s : result.scripts)
     o << " " << escape(s.name);
   o << ". Tolerance: " << options.settings.tolerance << " levels a channel, "
