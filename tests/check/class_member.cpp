@@ -1,6 +1,7 @@
 // One student of a class as velko-check sees them: a ball that moves one
-// step an event and a line in the log window for each. Its argument says how
-// it goes wrong, if it does:
+// step an event and a line in the log window for each. How it goes wrong,
+// if it does, is its argument, or else the name of the folder it is in
+// (a class of copies of this program, one a folder):
 //   match     as the reference        pixel     one pixel more
 //   colour    the ball in another colour
 //   logline   one log line worded otherwise
@@ -9,24 +10,184 @@
 //   crash     aborts at the 4th event   hang      stops asking for events
 //   print     prints without end        bigfile   writes a file without end
 //   logs      writes to the log window without end
-//   memory    allocates without end     fork      starts processes that stay
+//   memory    uses memory without end   fork      starts processes that stay
 //   nostart   ends without starting the runtime
+// and as a hostile student would, against the checker and the class (the
+// paths it aims at are in a line "VELKO-TARGETS class|report|secret|port"
+// that the test appends to each copy of the program):
+//   cheat     draws nothing, then copies the reference's results as its own
+//   sabotage  overwrites the reference's results and a classmate's program
+//   verdict   leaves a daemon that rewrites the reports once the checker ends
+//   stopper   stops and kills its parent and every process it can
+//   outlive   starts 50 children in sessions and groups of their own
+//   network   connects to a listener on 127.0.0.1
+//   snoop     reads secrets, other programs and the checker's environment
+//             into its log
+//   diskfill  writes 2,000 files of 1 MB
+//   pipe, zero  turns its log.txt into a named pipe, a link to /dev/zero
+//   badtext   writes invalid UTF-8 and characters XML forbids to its log
+//   fakeoom   says it ran out of memory, and fails
+// Any other name is `match`.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "runtime/velko.h"
 
+namespace {
+
+std::string read_all(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void write_all(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The paths the test appended to this copy of the program.
+struct Targets {
+  std::string class_folder, report, secret;
+  int port = 0;
+};
+
+Targets targets() {
+  Targets t;
+  const std::string self = read_all("/proc/self/exe");
+  const auto at = self.rfind("VELKO-TARGETS ");
+  if (at == std::string::npos)
+    return t;
+  std::istringstream line(self.substr(at + 14, self.find('\n', at) - at - 14));
+  std::getline(line, t.class_folder, '|');
+  std::getline(line, t.report, '|');
+  std::getline(line, t.secret, '|');
+  line >> t.port;
+  return t;
+}
+
+// What a hostile student tries before it starts the runtime.
+void attack_before(const std::string& how, const Targets& t) {
+  auto is = [&](const char* what) { return how == what; };
+  if (is("sabotage")) {
+    for (const char* name : {"window.png", "log.txt", "events.txt", "end.txt"})
+      write_all(t.report + "/reference/a/" + name, "sabotaged");
+    write_all(t.class_folder + "/match/solution", "#!/bin/sh\nexit 1\n");
+    write_all(t.report + "/pwned-sabotage", "x");
+  } else if (is("stopper")) {
+    kill(getppid(), SIGSTOP);
+    kill(getppid(), SIGKILL);
+    kill(-1, SIGKILL);
+  } else if (is("outlive")) {
+    for (int i = 0; i < 50; ++i) {
+      if (fork() == 0) {
+        prctl(PR_SET_NAME, "velko-hostile");
+        if (i % 2)
+          setsid();
+        else
+          setpgid(0, 0);
+        sleep(30);
+        write_all(t.class_folder + "/pwned-outlived", "x");
+        _exit(0);
+      }
+    }
+  } else if (is("verdict")) {
+    if (fork() == 0) {
+      setsid();
+      if (fork() == 0) {
+        prctl(PR_SET_NAME, "velko-hostile");
+        for (int i = 0; i < 100; ++i) {
+          usleep(100000);
+          write_all(t.report + "/index.html", "<p>everyone matches</p>");
+          write_all(t.report + "/results.json", "{\"all_match\": true}");
+          write_all(t.report + "/junit.xml", "<testsuites failures=\"0\"/>");
+        }
+        _exit(0);
+      }
+      _exit(0);
+    }
+  } else if (is("network")) {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<uint16_t>(t.port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0)
+      write_all(t.class_folder + "/pwned-network", "x");
+    close(s);
+  } else if (is("diskfill")) {
+    const std::string megabyte(1 << 20, 'x');
+    for (int i = 0; i < 2000; ++i) {
+      std::ofstream file("fill-" + std::to_string(i), std::ios::binary);
+      if (!(file << megabyte))
+        break;
+    }
+  }
+}
+
+// What it does to its transcript once the runtime has written it.
+void attack_after(const std::string& how, const Targets& t) {
+  const char* transcript = std::getenv("VELKO_CHECK");
+  if (!transcript)
+    return;
+  const std::string mine = transcript;
+  if (how == "cheat") {
+    for (const char* name : {"window.png", "log.txt", "events.txt", "end.txt"})
+      write_all(mine + "/" + name, read_all(t.report + "/reference/a/" + name));
+  } else if (how == "pipe") {
+    unlink((mine + "/log.txt").c_str());
+    mkfifo((mine + "/log.txt").c_str(), 0644);
+  } else if (how == "zero") {
+    unlink((mine + "/log.txt").c_str());
+    symlink("/dev/zero", (mine + "/log.txt").c_str());
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  const char* how = argc > 1 ? argv[1] : "match";
+  std::string how_name = argc > 1 ? argv[1] : "";
+  if (how_name.empty()) {
+    const std::string self = argv[0];
+    const auto slash = self.rfind('/');
+    const auto before = slash == std::string::npos ? std::string::npos : self.rfind('/', slash - 1);
+    how_name = slash == std::string::npos ? "match" : self.substr(before + 1, slash - before - 1);
+  }
+  const char* how = how_name.c_str();
   auto is = [how](const char* what) { return std::strcmp(how, what) == 0; };
   if (is("nostart"))
     return 0;
+  const Targets t = targets();
+  attack_before(how_name, t);
+  if (is("cheat")) {
+    VELKO_start(nullptr, nullptr, nullptr, 1);
+    VELKO_show_log(0);
+    int x = 0, y = 0;
+    char key = 0;
+    while (VELKO_next_event(&x, &y, &key) != VELKO_QUIT) {
+    }
+    VELKO_finish();
+    attack_after(how_name, t);
+    return 0;
+  }
+  if (is("fakeoom")) {
+    std::puts("terminate called after throwing an instance of 'std::bad_alloc'\nout of memory");
+    return 1;
+  }
   VELKO_start(nullptr, nullptr, nullptr, 1);
   VELKO_show_log(0);
   VELKO_wipe();
@@ -45,6 +206,24 @@ int main(int argc, char** argv) {
       VELKO_set_logging(1);
     }
     VELKO_log(is("logline") && events == 3 ? "event three\n" : "event %d\n", events);
+    if (events == 1 && is("snoop")) {
+      // Everything it should not see, into its log and its output.
+      std::string loot;
+      extern char** environ;
+      for (char** e = environ; *e; ++e)
+        loot += std::string(*e) + "\n";
+      for (const std::string& path :
+           {std::string("/etc/shadow"), t.secret, t.class_folder + "/match/solution",
+            t.report + "/reference/a/log.txt", std::string("/proc/1/environ"),
+            std::string("/proc/") + std::to_string(getppid()) + "/cmdline"})
+        loot += path + ": " + read_all(path) + "\n";
+      std::fputs(loot.c_str(), stdout);
+      std::istringstream lines(loot);
+      for (std::string line; std::getline(lines, line);)
+        VELKO_log("%s\n", line.substr(0, 900).c_str());
+    }
+    if (events == 1 && is("badtext"))
+      VELKO_log("bad \xff\xfe bytes, U+FFFF \xef\xbf\xbf, \x1b[31m escape, ]]> </pre></script>\n");
     if (events == 4 && is("crash"))
       std::abort();
     if (events == 4 && is("early"))
@@ -68,8 +247,8 @@ int main(int argc, char** argv) {
     if (events == 2 && is("memory")) {
       std::vector<char*> blocks;
       for (;;) {
-        char* block = new char[64 << 20];  // address space, not touched: it fails fast
-        block[0] = 1;
+        char* block = new char[16 << 20];
+        std::memset(block, 1, 16 << 20);  // used, not only asked for
         blocks.push_back(block);
       }
     }
@@ -83,5 +262,6 @@ int main(int argc, char** argv) {
     }
   }
   VELKO_finish();
+  attack_after(how_name, t);
   return 0;
 }

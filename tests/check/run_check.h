@@ -7,14 +7,20 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/files.h"
+
 struct CheckRun {
   int status = -1;
   std::string out;
 };
 
-inline CheckRun check(const std::string& arguments) {
+// `as`: a command that runs the checker (another user's, another
+// namespace), or empty; `environment`: NAME=value words set for it.
+inline CheckRun check_as(const std::string& as, const std::string& environment,
+                         const std::string& arguments) {
   CheckRun run;
-  const std::string command = std::string(VELKO_CHECK_PATH) + " " + arguments + " 2>&1";
+  const std::string command = as + (as.empty() ? "" : " ") + "env " + environment + " " +
+                              VELKO_CHECK_PATH + " " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe)
     return run;
@@ -25,4 +31,15 @@ inline CheckRun check(const std::string& arguments) {
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+inline CheckRun check(const std::string& arguments) {
+  return check_as("", "", arguments);
+}
+
+// The line of a class's results.json that opens the student's entry.
+inline std::string student_line(const std::string& json, const std::string& name) {
+  const std::string opening = "{\"name\": \"" + name + "\", \"program\"";
+  const auto at = json.find(opening);
+  return at == std::string::npos ? "" : json.substr(at, json.find('\n', at) - at);
 }
