@@ -13,7 +13,7 @@ cd "$(dirname "$0")"
 windows=1
 [ "${1:-}" = "--no-windows" ] && windows=0
 # shellcheck disable=SC2086
-ensure_packages $BUILD_PACKAGES $PACKAGING_PACKAGES
+ensure_packages $BUILD_PACKAGES $CHECK_PACKAGES $PACKAGING_PACKAGES
 if [ "$windows" = 1 ]; then
   # shellcheck disable=SC2086
   ensure_packages $WINDOWS_CROSS_PACKAGES

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A class check as a teacher runs it: 30 copies of the designer, each on one
 # 1,000-event script, against the designer as the reference, with pictures
-# after three chosen events and every report. Prints "name value" lines:
-# the wall time of the whole command (reports included), the checker's own
-# processor time and the programs'.
+# after three chosen events and every report. Each round checks the class
+# with the sandbox (the default) and then without it (--sandbox off), so that
+# the two are measured under the same load. Prints "name value" lines: the
+# wall time of the whole command (reports included), the checker's own
+# processor time and the programs', and the wall time without the sandbox.
 #   class_bench.sh BIN_FOLDER [RUNS]
 set -euo pipefail
 bin=$1
@@ -27,16 +29,24 @@ for i in $(seq -w 1 30); do
   cp "$bin/velko-cone" "$work/class/student$i/"
 done
 
-for _ in $(seq "$runs"); do
+# Checks the class into $work/report with the options given; prints its wall
+# time in seconds.
+check_class() {
   rm -rf "$work/report"
+  local start end status=0
   start=$(date +%s.%N)
-  status=0
-  "$bin/velko-check" --class -s "$work/class.scr" --after 5,10,500 -r "$bin/velko-cone" \
+  "$bin/velko-check" --class "$@" -s "$work/class.scr" --after 5,10,500 -r "$bin/velko-cone" \
     -o "$work/report" "$work/class" >"$work/out.txt" || status=$?
   end=$(date +%s.%N)
   [ "$status" -eq 0 ] || { cat "$work/out.txt" >&2; echo "class_bench: not every copy matched" >&2; exit 1; }
+  awk -v start="$start" -v end="$end" 'BEGIN { printf "%.2f", end - start }'
+}
+
+for _ in $(seq "$runs"); do
+  wall=$(check_class --sandbox on)
   events=$(wc -l <"$work/report/runs/student01/class/events.txt")
   sed -n 's/.*wall, checker \([0-9.]*\) s of processor time, programs \([0-9.]*\) s.*/\1 \2/p' "$work/out.txt" |
-    awk -v start="$start" -v end="$end" -v events="$events" \
-      '{ printf "class_wall_s %.2f\nclass_checker_cpu_s %s\nclass_programs_cpu_s %s\nclass_events %d\n", end - start, $1, $2, events }'
+    awk -v wall="$wall" -v events="$events" \
+      '{ printf "class_wall_s %s\nclass_checker_cpu_s %s\nclass_programs_cpu_s %s\nclass_events %d\n", wall, $1, $2, events }'
+  echo "class_unsandboxed_wall_s $(check_class --sandbox off)"
 done

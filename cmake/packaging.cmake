@@ -223,7 +223,9 @@ examples.")
 
   set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME velko-tools)
   set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)
-  set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "${fonts}")
+  # velko-check runs every checked program in a sandbox of its own, made by
+  # bubblewrap.
+  set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "${fonts}, bubblewrap")
   set(CPACK_DEBIAN_TOOLS_DESCRIPTION "tools for programs on the VELKO graphics runtime
 velko-check runs a program built on the VELKO runtime without a display,
 feeds it a script of input events, and keeps what it drew, what it logged

@@ -39,6 +39,8 @@ ensure_packages() {
 FONT_PACKAGES="fonts-liberation2 fonts-dejavu-core"
 # What building needs, for the program and for the tests.
 BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev $FONT_PACKAGES libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
+# velko-check's sandbox for the programs it checks, and the tests of it.
+CHECK_PACKAGES="bubblewrap"
 # What the desktop end-to-end tests need beside that.
 DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev weston"
 # What ./bench.sh needs beside those: cairo as the reference, callgrind.
