@@ -198,6 +198,7 @@ int check_one(const Options& options) {
   request.script = script;
   request.limits.seconds = options.seconds;
   request.limits.disk_mb = options.disk_mb;
+  request.limits.memory_mb = 0;  // one program: as much as the machine gives it
 
   std::error_code error;
   const fs::path folder = fs::absolute(options.folder);

@@ -16,11 +16,12 @@ const checker = process.env.VELKO_CHECK;
 const member = process.env.VELKO_CLASS_MEMBER;
 
 function makeClass(dir) {
-  const students = {matches: 'match', pixel: 'pixel', colour: 'colour', crashes: 'crash', nostart: 'nostart'};
-  for (const [name, how] of Object.entries(students)) {
+  // Each a copy of the class member, which behaves as its folder's name says.
+  const students = ['match', 'pixel', 'colour', 'crash', 'nostart'];
+  for (const name of students) {
     fs.mkdirSync(path.join(dir, 'class', name), {recursive: true});
-    const program = path.join(dir, 'class', name, 'solution');
-    fs.writeFileSync(program, `#!/bin/sh\nexec '${member}' ${how}\n`, {mode: 0o755});
+    fs.copyFileSync(member, path.join(dir, 'class', name, 'solution'));
+    fs.chmodSync(path.join(dir, 'class', name, 'solution'), 0o755);
   }
   fs.writeFileSync(path.join(dir, 'a.scr'), 'VELKO_PERIODIC(6);\nVELKO_MOUSE(10, 10);\n');
   try {
@@ -29,7 +30,7 @@ function makeClass(dir) {
   } catch (error) {
     assert.equal(error.status, 1, String(error.stderr));  // not all of them match
   }
-  return Object.keys(students);
+  return students;
 }
 
 test('the class report shows, opens and sorts in Chromium', async () => {
@@ -55,7 +56,7 @@ test('the class report shows, opens and sorts in Chromium', async () => {
 
     const images = await page.$$eval('img.thumb', imgs => imgs.map(
         img => ({ok: img.complete && img.naturalWidth > 0, width: img.naturalWidth})));
-    // matches: two pictures; pixel, colour, crashes: three; nostart: none.
+    // match: two pictures; pixel, colour, crash: three; nostart: none.
     assert.ok(images.length >= 11, `pictures: ${images.length}`);
     assert.ok(images.every(i => i.ok), 'every picture loads');
 

@@ -44,12 +44,6 @@ int class_processes() {
   return count;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;  // the address sanitizer needs more address space than any limit
-#else
-constexpr bool kSanitized = false;
-#endif
-
 struct Student {
   const char* name;  // and how its program behaves
   const char* status;

@@ -14,6 +14,13 @@ struct CheckRun {
   std::string out;
 };
 
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer needs more address space than any memory limit.
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // `as`: a command that runs the checker (another user's, another
 // namespace), or empty; `environment`: NAME=value words set for it.
 inline CheckRun check_as(const std::string& as, const std::string& environment,

@@ -92,10 +92,12 @@ int processes_of(pid_t root) {
 }
 
 // The runs going on, for the signal handler: the first process of each
-// (bwrap, or the program) and the sandbox's first process inside.
+// (bwrap, or the program), not yet reaped, and a descriptor of the
+// sandbox's first process inside, which no other process can take over.
 constexpr int kMaxRunning = 512;
 struct Running {
-  std::atomic<pid_t> first{0}, inside{0};
+  std::atomic<pid_t> first{0};
+  std::atomic<int> inside{-1};
 };
 Running running[kMaxRunning];
 
@@ -108,9 +110,9 @@ Running* note_running(pid_t first) {
   return nullptr;
 }
 
-void stop_run(pid_t first, pid_t inside) {
-  if (inside > 0)
-    kill(inside, SIGKILL);  // the sandbox ends with its first process
+void stop_run(pid_t first, int inside) {
+  if (inside >= 0)  // the sandbox ends with its first process
+    syscall(SYS_pidfd_send_signal, inside, SIGKILL, nullptr, 0);
   if (first > 0) {
     kill(-first, SIGKILL);
     kill(first, SIGKILL);
@@ -131,18 +133,21 @@ bool is_ours(const std::string& entry) {
   return false;
 }
 
-// A run gets the runtime's own variables and the font configuration of the
-// checker's environment, and nothing else of it.
+// A run gets the runtime's own variables, the font configuration and the
+// library path of the checker's environment, and nothing else of it.
 std::vector<std::string> passed_on(const RunRequest& request) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
     const bool runtime = entry.rfind("VELKO_", 0) == 0 && !is_ours(entry);
-    const bool fonts = entry.rfind("FONTCONFIG_FILE=", 0) == 0;
+    // The runtime's library may be found through LD_LIBRARY_PATH (a build
+    // against a prefix of one's own); the sandbox shows only that library.
+    const bool paths =
+        entry.rfind("FONTCONFIG_FILE=", 0) == 0 || entry.rfind("LD_LIBRARY_PATH=", 0) == 0;
     const std::string name = entry.substr(0, entry.find('='));
     const bool sanitizer =
         name.size() >= 11 && name.compare(name.size() - 11, 11, "SAN_OPTIONS") == 0;
-    if (runtime || fonts || sanitizer)
+    if (runtime || paths || sanitizer)
       env.push_back(entry);
   }
   std::string after;
@@ -442,7 +447,7 @@ RunOutcome run_program(const RunRequest& request) {
   // In the sandbox: the sandbox's first process, its folder, and the
   // script, before the program is let go.
   pid_t inside = 0;
-  Fd folder;
+  Fd inside_fd, folder;
   if (request.sandbox && exec_error == 0) {
     const auto setup_until = Clock::now() + std::chrono::seconds(20);
     std::string info;
@@ -458,16 +463,18 @@ RunOutcome run_program(const RunRequest& request) {
     const std::size_t at = info.find("\"child-pid\":");
     if (at != std::string::npos)
       inside = static_cast<pid_t>(std::atoi(info.c_str() + at + 12));
-    if (slot)
-      slot->inside = inside;
     if (inside > 0)
+      inside_fd.reset(static_cast<int>(syscall(SYS_pidfd_open, inside, 0)));
+    if (slot)
+      slot->inside = inside_fd.fd;
+    if (inside_fd.fd >= 0)
       folder.reset(open_sandbox_folder(inside, setup_until, limits.disk_mb << 20));
     if (folder.fd < 0) {
       if (outcome.message.empty())
         outcome.message = "the sandbox could not be set up";
-      stop_run(pid, inside);
+      stop_run(pid, inside_fd.fd);
     } else if (write(block_write.fd, "go", 1) != 1) {
-      stop_run(pid, inside);
+      stop_run(pid, inside_fd.fd);
     }
     block_write.reset();
   } else if (!request.sandbox) {
@@ -494,16 +501,20 @@ RunOutcome run_program(const RunRequest& request) {
     const auto now = Clock::now();
     if (now >= deadline && stopped == Ending::EXITED) {
       stopped = Ending::TIMED_OUT;
-      stop_run(pid, inside);
+      stop_run(pid, inside_fd.fd);
     }
     if (limits.processes > 0 && now >= next_count && stopped == Ending::EXITED) {
       next_count = now + std::chrono::milliseconds(100);
       if (processes_of(pid) - own > limits.processes) {
         stopped = Ending::PROCESS_LIMIT;
-        stop_run(pid, inside);
+        stop_run(pid, inside_fd.fd);
       }
     }
-    if (wait4(pid, &status, WNOHANG, &usage) == pid)
+    // Its end is seen without reaping it, so that its number stays its own
+    // until whatever it left is stopped.
+    siginfo_t ended_info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &ended_info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        ended_info.si_pid == pid)
       break;
     Clock::time_point until = std::min(deadline, limits.processes > 0 ? next_count : deadline);
     if (stopped != Ending::EXITED || ended.fd < 0)
@@ -518,19 +529,21 @@ RunOutcome run_program(const RunRequest& request) {
       read_output(output_read.fd, limits, &outcome, buffer, sizeof buffer, &open_output);
       if (outcome.output_bytes > limits.output_bytes && stopped == Ending::EXITED) {
         stopped = Ending::OUTPUT_LIMIT;
-        stop_run(pid, inside);
+        stop_run(pid, inside_fd.fd);
       }
     } else if (count == 0) {
       usleep(static_cast<useconds_t>(std::clamp(wait_ms, 0, 5) * 1000));
     }
   }
   // Whatever it left running goes with it (in the sandbox, the kernel ends
-  // every process inside with the first), and what is left in the pipe is
-  // read without waiting for those to close it.
-  stop_run(pid, inside);
+  // every process inside with the first), then it is reaped, and what is
+  // left in the pipe is read without waiting for those to close it.
+  stop_run(pid, inside_fd.fd);
   if (slot) {
-    slot->inside = 0;
+    slot->inside = -1;
     slot->first = 0;
+  }
+  while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   if (open_output) {
     fcntl(output_read.fd, F_SETFL, O_NONBLOCK);

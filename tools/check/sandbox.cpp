@@ -100,6 +100,18 @@ struct Dynamic {
   std::vector<std::string> search;
 };
 
+void split_path(const std::string& list, std::vector<std::string>* dirs) {
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(':', start);
+    if (end == std::string::npos)
+      end = list.size();
+    if (end > start)
+      dirs->push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
 Dynamic read_dynamic(int fd) {
   Dynamic d;
   struct stat info {};
@@ -159,19 +171,14 @@ Dynamic read_dynamic(int fd) {
     };
     for (auto at : needed)
       d.needed.push_back(string_at(at));
-    // The loader takes RPATH only where there is no RUNPATH.
-    for (auto at : runpath.empty() ? rpath : runpath) {
-      const std::string list = string_at(at);
-      std::size_t start = 0;
-      while (start <= list.size()) {
-        std::size_t end = list.find(':', start);
-        if (end == std::string::npos)
-          end = list.size();
-        if (end > start)
-          d.search.push_back(list.substr(start, end - start));
-        start = end + 1;
-      }
-    }
+    // The loader's order: RPATH (only where there is no RUNPATH), then
+    // LD_LIBRARY_PATH, then RUNPATH.
+    for (auto at : runpath.empty() ? rpath : std::vector<unsigned long long>())
+      split_path(string_at(at), &d.search);
+    if (const char* library_path = std::getenv("LD_LIBRARY_PATH"))
+      split_path(library_path, &d.search);
+    for (auto at : runpath)
+      split_path(string_at(at), &d.search);
     break;
   }
   return d;
@@ -194,6 +201,28 @@ bool is_elf(const std::string& path) {
   const bool elf = read(fd, magic, SELFMAG) == SELFMAG && std::memcmp(magic, ELFMAG, SELFMAG) == 0;
   close(fd);
   return elf;
+}
+
+// Whether the user runs are made as can read (and start) `path` where it
+// is: every folder on the way open to them, and the file readable.
+bool reachable(const std::string& path, bool start = false) {
+  if (!sandbox_drops_root())
+    return access(path.c_str(), start ? R_OK | X_OK : R_OK) == 0;
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real)
+    return false;
+  std::string p = real;
+  std::free(real);
+  struct stat info {};
+  if (stat(p.c_str(), &info) != 0 || !(info.st_mode & S_IROTH) ||
+      (start && !(info.st_mode & S_IXOTH)))
+    return false;
+  for (std::size_t slash = p.rfind('/'); slash != std::string::npos && slash > 0;
+       slash = p.rfind('/', slash - 1)) {
+    if (stat(p.substr(0, slash).c_str(), &info) != 0 || !(info.st_mode & S_IXOTH))
+      return false;
+  }
+  return true;
 }
 
 bool hidden_file(int fd, const FileIds& hidden) {
@@ -345,33 +374,37 @@ bool prepare_sandbox(const SandboxRequest& request, SandboxLaunch* launch, std::
     launch->fds.push_back(fd);
     return std::to_string(SandboxLaunch::first_fd + static_cast<int>(launch->fds.size()) - 1);
   };
+  // A file is shown at its own path where the user the run is made as can
+  // reach it there; otherwise its bytes are copied in.
+  auto show = [&](const std::string& source, const std::string& at, const char* mode) {
+    if (reachable(source, mode[1] == '5')) {
+      a.insert(a.end(), {"--ro-bind", source, at});
+      return true;
+    }
+    const int fd = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+      return false;
+    a.insert(a.end(), {"--perms", mode, "--file", add_fd(fd), at});
+    return true;
+  };
   if (!under_system(program)) {
-    // Shown at its own path, so that a search path relative to it still
-    // holds; copied in where the unprivileged user could not start it.
+    // At its own path, so that a library path relative to it still holds.
     const int fd = open(program.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      if (fd >= 0)
-        close(fd);
-      *why = "cannot run " + program + ": not a readable file";
-      return false;
-    }
-    if (hidden_file(fd, request.hidden)) {
-      close(fd);
-      *why = "cannot run " + program + ": it is the reference's or another student's program";
-      return false;
-    }
-    const bool copy = sandbox_drops_root() && !(info.st_mode & S_IXOTH);
-    if (copy)
-      a.insert(a.end(), {"--perms", "0555", "--file", add_fd(fd), program});
-    else
-      a.insert(a.end(), {"--ro-bind-fd", add_fd(fd), program});
-  }
-  for (const auto& [file, path] : runtime_libraries(program, request.hidden)) {
-    const int fd = open(file.c_str(), O_PATH | O_CLOEXEC);
+    const bool readable = fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const bool hidden = readable && hidden_file(fd, request.hidden);
     if (fd >= 0)
-      a.insert(a.end(), {"--ro-bind-fd", add_fd(fd), path});
+      close(fd);
+    if (!readable || hidden) {
+      *why = "cannot run " + program +
+             (hidden ? ": it is the reference's or another student's program"
+                     : ": not a readable file");
+      return false;
+    }
+    show(program, program, "0555");
   }
+  for (const auto& [file, path] : runtime_libraries(program, request.hidden))
+    show(file, path, "0444");
   std::vector<std::string> environment = {"PATH=/usr/local/bin:/usr/bin:/bin",
                                           "HOME=/velko/work",
                                           "TMPDIR=/velko/tmp",
@@ -383,18 +416,11 @@ bool prepare_sandbox(const SandboxRequest& request, SandboxLaunch* launch, std::
     if (entry.rfind("FONTCONFIG_FILE=/", 0) != 0)
       continue;
     const std::string config = entry.substr(16);
-    const int fd = open(config.c_str(), O_PATH | O_CLOEXEC);
-    if (fd >= 0 && !under_system(config))
-      a.insert(a.end(), {"--ro-bind-fd", add_fd(fd), config});
-    else if (fd >= 0)
-      close(fd);
-    for (const std::string& folder : cache_folders(config)) {
-      const int dir = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-      if (dir >= 0 && !under_system(folder + "/"))
-        a.insert(a.end(), {"--ro-bind-fd", add_fd(dir), folder});
-      else if (dir >= 0)
-        close(dir);
-    }
+    if (!under_system(config))
+      show(config, config, "0444");
+    for (const std::string& folder : cache_folders(config))
+      if (!under_system(folder + "/") && reachable(folder))
+        a.insert(a.end(), {"--ro-bind-try", folder, folder});
   }
   if (request.script_fd >= 0)
     a.insert(a.end(),
