@@ -138,9 +138,9 @@ void check_hostile_class(const std::string& as, const std::string& out) {
     ASSERT_EQ(std::system(("chown -R 65534:65534 " + out).c_str()), 0);
   }
 
-  const CheckRun run = check_as(
-      as, "CI_SECRET_TOKEN=" + environment_secret,
-      "--class -s a.scr -r ref/reference -o " + out + " class" + (kSanitized ? " --memory 0" : ""));
+  const CheckRun run = check_as(as, "CI_SECRET_TOKEN=" + environment_secret,
+                                std::string("--class") + (kSanitized ? " --memory 0" : "") +
+                                    " -s a.scr -r ref/reference -o " + out + " class");
   EXPECT_EQ(run.status, 1) << run.out;  // ended by itself, some students differ
   const auto reports = files_below(out);
 
@@ -203,8 +203,8 @@ TEST(VelkoCheckSandbox, WithoutUserNamespacesOnRefusesAndAutoWarns) {
   EXPECT_EQ(one.status, 4) << one.out;
   const CheckRun automatic =
       check_as("unshare --user", "",
-               "--class -s a.scr -r " + std::string(VELKO_CLASS_MEMBER_PATH) + " -o auto class" +
-                   (kSanitized ? " --memory 0" : ""));
+               std::string("--class") + (kSanitized ? " --memory 0" : "") + " -s a.scr -r " +
+                   VELKO_CLASS_MEMBER_PATH + " -o auto class");
   EXPECT_EQ(automatic.status, 0) << automatic.out;
   EXPECT_NE(automatic.out.find("WARNING: the programs run WITHOUT a sandbox"), std::string::npos)
       << automatic.out;
