@@ -13,8 +13,9 @@
 // Both are looked up once, on the first use of any font, always at normal
 // weight and upright. The browser has neither Fontconfig nor these files:
 // there the first choices, Liberation Sans and Liberation Mono, are built
-// into the program, cut down to the characters text can draw, and give the
-// same pixels.
+// into the program, cut down to the characters text can draw and renamed
+// VELKO Sans and VELKO Mono (cmake/web_text.cmake), and give the same
+// pixels.
 //
 // Every pixel size of a face has one FreeType size and one glyph cache
 // shared by all font objects of that size; a PlatFont is only a handle on
