@@ -7,11 +7,14 @@
 #
 # The faces are Liberation Sans and Liberation Mono Regular as Debian's
 # fonts-liberation2 installs them, cut down with fontTools (python3-fonttools)
-# to the characters the runtime's 8-bit text can draw: a byte is a
-# Windows-1252 character (text_glyphs.cpp), so U+0000..U+00FF and the code
-# page's characters beyond. Everything the glyphs' pixels depend on stays as
-# it is (cmake/web_face.py): outlines, hinting, metrics and the
-# missing-glyph box, which control characters draw.
+# to the characters of the languages students write in: Latin-1 and Latin
+# Extended-A (with Romanian's comma-below letters from Latin Extended-B),
+# Greek and Cyrillic, and the characters of Windows-1252, which text that is
+# not UTF-8 is read as (runtime/platform/text_bytes.h). A character outside
+# these draws the missing-glyph box in the browser, even where the full font
+# on Linux has it. Everything the glyphs' pixels depend on stays as it is
+# (cmake/web_face.py): outlines, hinting, metrics and the missing-glyph box,
+# which control characters and characters the face lacks draw.
 #
 # A cut-down font is a modified font: under the SIL Open Font License it may
 # not carry the names the original reserves ("Liberation", and "Arimo",
@@ -65,9 +68,10 @@ if(NOT VELKO_FONTTOOLS_PYTHON)
   message(FATAL_ERROR "No Python 3 with fontTools: install python3-fonttools.")
 endif()
 
-# The characters: every byte as text_glyphs.cpp maps it, read from its
-# table of the code page's upper half, so that the two cannot part.
-set(glyph_source "${PROJECT_SOURCE_DIR}/runtime/platform/render/text_glyphs.cpp")
+# The characters: every Windows-1252 byte as text_bytes.h reads it, from its
+# table of the code page's upper half, so that the two cannot part, and the
+# blocks of the languages.
+set(glyph_source "${PROJECT_SOURCE_DIR}/runtime/platform/text_bytes.h")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${glyph_source}")
 file(READ "${glyph_source}" glyph_text)
 if(NOT glyph_text MATCHES "kHigh = {([^}]*)}")
@@ -80,7 +84,8 @@ if(NOT high_count EQUAL 32)
 endif()
 string(REPLACE "0x" "U+" high_characters "${high_characters}")
 string(REPLACE ";" "," high_characters "${high_characters}")
-set(web_characters "U+0000-00FF,${high_characters}")
+set(web_characters
+  "U+0000-00FF,${high_characters},U+0100-017F,U+0218-021B,U+0370-03FF,U+0400-04FF")
 
 set(web_text_dir "${PROJECT_BINARY_DIR}/web-text")
 set(web_face_files)
