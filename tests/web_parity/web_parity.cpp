@@ -1,8 +1,9 @@
 // The web build's pixels against the Linux build's. The same program is built
 // twice, for Linux and for WebAssembly; each draws, through the drawing
 // command executor on the headless backend, every command of the rasteriser
-// cross-check's corpus (text included) and sheets of all 256 bytes in both
-// faces, each alone on a white surface:
+// cross-check's corpus (text included), sheets of all 256 bytes and of the
+// alphabets the faces hold beyond them, and the strings of the text table,
+// in both faces, each alone on a white surface:
 //
 //   web_parity draw <pictures file>     writes what it drew, and its faces
 //   web_parity compare <pictures file>  compares that with what it draws
@@ -14,54 +15,113 @@
 // (the row comparison is vector code in WebAssembly): a failure exits 1.
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "runtime/platform/render/render.h"
+#include "runtime/platform/text_bytes.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 #include "tests/crosscheck/corpus.h"
 #include "tests/crosscheck/draw_corpus.h"
 #include "tests/crosscheck/picture_file.h"
+#include "tests/support/text_table.h"
 
 namespace {
 
-// Half of the bytes, 8 lines of 16, in one face at one size: every character
-// the runtime's text can draw, and the missing-glyph box of the others.
+// A run of characters, lines of 16, in one face at one size. Below U+0100
+// they are bytes, each a Windows-1252 character (no line of 16 of them is
+// UTF-8): every character 8-bit text can draw, and the missing-glyph box of
+// the others. Above, they are the alphabets of the other languages the faces
+// hold, in UTF-8: Latin Extended-A, Greek and Cyrillic.
 struct Sheet {
   bool fixed;  // the fixed-pitch face, at its one size; else the application face
   int size;    // the application face's character height (0: the default)
-  int first;   // the first byte: 0 or 128
+  int first;   // the first byte or character
+  int last;
 };
-constexpr Sheet kSheets[] = {
-    {false, 12, 0}, {false, 12, 128}, {false, 0, 0}, {false, 0, 128},
-    {false, 32, 0}, {false, 32, 128}, {true, 0, 0},  {true, 0, 128},
+constexpr int kFaceSizes[][2] = {{false, 12}, {false, 0}, {false, 32}, {true, 0}};
+constexpr int kSheetRuns[][2] = {{0, 0x7F},      {0x80, 0xFF},   {0x100, 0x17F},
+                                 {0x370, 0x3FF}, {0x400, 0x47F}, {0x480, 0x4FF}};
+
+std::vector<Sheet> sheets() {
+  std::vector<Sheet> all;
+  for (const auto& face : kFaceSizes) {
+    for (const auto& run : kSheetRuns)
+      all.push_back({face[0] != 0, face[1], run[0], run[1]});
+  }
+  return all;
+}
+
+// A table string in the application face at 24 pixels or in the fixed-pitch
+// face.
+struct TableString {
+  const TextCase* text;
+  bool fixed;
 };
+
+std::vector<TableString> table_strings() {
+  std::vector<TableString> all;
+  for (const TextCase& t : text_cases()) {
+    all.push_back({&t, false});
+    all.push_back({&t, true});
+  }
+  return all;
+}
+
+PlatFont* font_of(bool fixed, int size) {
+  return fixed ? plat->draw->fixed_font() : plat->draw->create_font(size);
+}
+
+void done_with(PlatFont* font, bool fixed) {
+  if (!fixed)
+    plat->draw->delete_font(font);
+}
 
 corpus::Picture draw_sheet(const Sheet& s) {
   clear_corpus_surface();
-  PlatFont* font = s.fixed ? plat->draw->fixed_font() : plat->draw->create_font(s.size);
+  PlatFont* font = font_of(s.fixed, s.size);
   PlatTextMetrics metrics;
   plat->draw->text_metrics(surface_dc, font, &metrics);
-  for (int line = 0; line < 8; ++line) {
-    char bytes[16];
-    for (int i = 0; i < 16; ++i)
-      bytes[i] = static_cast<char>(s.first + 16 * line + i);
-    plat->draw->text_out(surface_dc, font, 4, 4 + line * metrics.height, bytes, 16, 0x000000, false,
-                         0);
+  for (int line = 0; s.first + 16 * line <= s.last; ++line) {
+    std::string text;
+    for (int i = 0; i < 16; ++i) {
+      const int c = s.first + 16 * line + i;
+      if (c < 0x100)
+        text += static_cast<char>(c);
+      else
+        text_bytes::append_utf8(text, static_cast<char32_t>(c));
+    }
+    plat->draw->text_out(surface_dc, font, 4, 4 + line * metrics.height, text.data(),
+                         static_cast<int>(text.size()), 0x000000, false, 0);
   }
-  if (!s.fixed)
-    plat->draw->delete_font(font);
+  done_with(font, s.fixed);
+  return corpus::crop(surface_dc->pixels.data());
+}
+
+corpus::Picture draw_table_string(const TableString& s) {
+  clear_corpus_surface();
+  PlatFont* font = font_of(s.fixed, 24);
+  plat->draw->text_out(surface_dc, font, 4, 4, s.text->bytes.data(),
+                       static_cast<int>(s.text->bytes.size()), 0x000000, false, 0);
+  done_with(font, s.fixed);
   return corpus::crop(surface_dc->pixels.data());
 }
 
 std::string describe(const std::vector<corpus::Command>& commands, std::size_t i) {
   char buffer[160];
+  const std::size_t sheet_count = sheets().size();
+  if (i >= commands.size() + sheet_count) {
+    const TableString s = table_strings()[i - commands.size() - sheet_count];
+    std::snprintf(buffer, sizeof buffer, "the string \"%s\" of the text table in the %s face",
+                  s.text->name, s.fixed ? "fixed-pitch" : "application");
+    return buffer;
+  }
   if (i >= commands.size()) {
-    const Sheet& s = kSheets[i - commands.size()];
-    std::snprintf(buffer, sizeof buffer, "bytes 0x%02X..0x%02X in the %s face, size %d", s.first,
-                  s.first + 127, s.fixed ? "fixed-pitch" : "application", s.size);
+    const Sheet s = sheets()[i - commands.size()];
+    std::snprintf(buffer, sizeof buffer, "%s U+%04X..U+%04X in the %s face, size %d",
+                  s.first < 0x100 ? "bytes" : "characters", s.first, s.last,
+                  s.fixed ? "fixed-pitch" : "application", s.size);
     return buffer;
   }
   const corpus::Command& c = commands[i];
@@ -179,8 +239,10 @@ int main(int argc, char** argv) {
   std::vector<corpus::Picture> pictures;
   for (const corpus::Command& c : commands)
     pictures.push_back(draw_corpus_command(c));
-  for (const Sheet& s : kSheets)
+  for (const Sheet& s : sheets())
     pictures.push_back(draw_sheet(s));
+  for (const TableString& s : table_strings())
+    pictures.push_back(draw_table_string(s));
 
   if (draw) {
     if (!write_all(path, pictures)) {
@@ -209,6 +271,7 @@ int main(int argc, char** argv) {
     std::printf("faces differ: here\n%sthere\n%s", faces.c_str(), other_faces.c_str());
   std::size_t differing = 0, shown = 0, text_pictures = 0;
   constexpr std::size_t kShown = 10;
+  const std::size_t sheet_count = sheets().size(), string_count = table_strings().size();
   for (std::size_t i = 0; i < pictures.size(); ++i) {
     const bool text = i >= commands.size() || commands[i].kind == corpus::TEXT;
     text_pictures += text;
@@ -222,9 +285,9 @@ int main(int argc, char** argv) {
     }
   }
   std::printf(
-      "%zu of %zu pictures differ (%zu commands, %zu of them text, and %zu sheets of "
-      "all bytes)\n",
-      differing, pictures.size(), commands.size(), text_pictures - std::size(kSheets),
-      std::size(kSheets));
+      "%zu of %zu pictures differ (%zu commands, %zu of them text, %zu sheets of characters "
+      "and %zu table strings)\n",
+      differing, pictures.size(), commands.size(), text_pictures - sheet_count - string_count,
+      sheet_count, string_count);
   return same && differing == 0 ? 0 : 1;
 }
