@@ -29,101 +29,67 @@
 
 namespace {
 
-// A run of characters, lines of 16, in one face at one size. Below U+0100
-// they are bytes, each a Windows-1252 character (no line of 16 of them is
-// UTF-8): every character 8-bit text can draw, and the missing-glyph box of
-// the others. Above, they are the alphabets of the other languages the faces
-// hold, in UTF-8: Latin Extended-A, Greek and Cyrillic.
-struct Sheet {
+// Lines of text in one face at one size. The sheets hold runs of characters,
+// 16 a line: below U+0100 as bytes, each a Windows-1252 character (no line
+// of 16 of them is UTF-8), every character 8-bit text can draw and the
+// missing-glyph box of the others; above, in UTF-8, the alphabets of the
+// other languages the faces hold (Latin Extended-A, Greek, Cyrillic). Then
+// each string of the text table.
+struct TextPicture {
   bool fixed;  // the fixed-pitch face, at its one size; else the application face
   int size;    // the application face's character height (0: the default)
-  int first;   // the first byte or character
-  int last;
+  std::vector<std::string> lines;
+  std::string what;
 };
-constexpr int kFaceSizes[][2] = {{false, 12}, {false, 0}, {false, 32}, {true, 0}};
-constexpr int kSheetRuns[][2] = {{0, 0x7F},      {0x80, 0xFF},   {0x100, 0x17F},
-                                 {0x370, 0x3FF}, {0x400, 0x47F}, {0x480, 0x4FF}};
 
-std::vector<Sheet> sheets() {
-  std::vector<Sheet> all;
+std::vector<TextPicture> character_pictures() {
+  constexpr int kFaceSizes[][2] = {{false, 12}, {false, 0}, {false, 32}, {true, 0}};
+  constexpr int kRuns[][2] = {{0, 0x7F},      {0x80, 0xFF},   {0x100, 0x17F},
+                              {0x370, 0x3FF}, {0x400, 0x47F}, {0x480, 0x4FF}};
+  std::vector<TextPicture> all;
   for (const auto& face : kFaceSizes) {
-    for (const auto& run : kSheetRuns)
-      all.push_back({face[0] != 0, face[1], run[0], run[1]});
+    for (const auto& run : kRuns) {
+      char what[80];
+      std::snprintf(what, sizeof what, "U+%04X..U+%04X in the %s face, size %d", run[0], run[1],
+                    face[0] ? "fixed-pitch" : "application", face[1]);
+      TextPicture p{face[0] != 0, face[1], {}, what};
+      for (int c = run[0]; c <= run[1]; ++c) {
+        if (c % 16 == 0)
+          p.lines.emplace_back();
+        if (c < 0x100)
+          p.lines.back() += static_cast<char>(c);
+        else
+          text_bytes::append_utf8(p.lines.back(), static_cast<char32_t>(c));
+      }
+      all.push_back(p);
+    }
   }
-  return all;
-}
-
-// A table string in the application face at 24 pixels or in the fixed-pitch
-// face.
-struct TableString {
-  const TextCase* text;
-  bool fixed;
-};
-
-std::vector<TableString> table_strings() {
-  std::vector<TableString> all;
   for (const TextCase& t : text_cases()) {
-    all.push_back({&t, false});
-    all.push_back({&t, true});
+    for (bool fixed : {false, true})
+      all.push_back({fixed, 24, {t.bytes}, std::string("the text table's ") + t.name});
   }
   return all;
 }
 
-PlatFont* font_of(bool fixed, int size) {
-  return fixed ? plat->draw->fixed_font() : plat->draw->create_font(size);
-}
-
-void done_with(PlatFont* font, bool fixed) {
-  if (!fixed)
-    plat->draw->delete_font(font);
-}
-
-corpus::Picture draw_sheet(const Sheet& s) {
+corpus::Picture draw_text_picture(const TextPicture& p) {
   clear_corpus_surface();
-  PlatFont* font = font_of(s.fixed, s.size);
+  PlatFont* font = p.fixed ? plat->draw->fixed_font() : plat->draw->create_font(p.size);
   PlatTextMetrics metrics;
   plat->draw->text_metrics(surface_dc, font, &metrics);
-  for (int line = 0; s.first + 16 * line <= s.last; ++line) {
-    std::string text;
-    for (int i = 0; i < 16; ++i) {
-      const int c = s.first + 16 * line + i;
-      if (c < 0x100)
-        text += static_cast<char>(c);
-      else
-        text_bytes::append_utf8(text, static_cast<char32_t>(c));
-    }
-    plat->draw->text_out(surface_dc, font, 4, 4 + line * metrics.height, text.data(),
-                         static_cast<int>(text.size()), 0x000000, false, 0);
+  for (std::size_t i = 0; i < p.lines.size(); ++i) {
+    plat->draw->text_out(surface_dc, font, 4, 4 + static_cast<int>(i) * metrics.height,
+                         p.lines[i].data(), static_cast<int>(p.lines[i].size()), 0x000000, false,
+                         0);
   }
-  done_with(font, s.fixed);
-  return corpus::crop(surface_dc->pixels.data());
-}
-
-corpus::Picture draw_table_string(const TableString& s) {
-  clear_corpus_surface();
-  PlatFont* font = font_of(s.fixed, 24);
-  plat->draw->text_out(surface_dc, font, 4, 4, s.text->bytes.data(),
-                       static_cast<int>(s.text->bytes.size()), 0x000000, false, 0);
-  done_with(font, s.fixed);
+  if (!p.fixed)
+    plat->draw->delete_font(font);
   return corpus::crop(surface_dc->pixels.data());
 }
 
 std::string describe(const std::vector<corpus::Command>& commands, std::size_t i) {
   char buffer[160];
-  const std::size_t sheet_count = sheets().size();
-  if (i >= commands.size() + sheet_count) {
-    const TableString s = table_strings()[i - commands.size() - sheet_count];
-    std::snprintf(buffer, sizeof buffer, "the string \"%s\" of the text table in the %s face",
-                  s.text->name, s.fixed ? "fixed-pitch" : "application");
-    return buffer;
-  }
-  if (i >= commands.size()) {
-    const Sheet s = sheets()[i - commands.size()];
-    std::snprintf(buffer, sizeof buffer, "%s U+%04X..U+%04X in the %s face, size %d",
-                  s.first < 0x100 ? "bytes" : "characters", s.first, s.last,
-                  s.fixed ? "fixed-pitch" : "application", s.size);
-    return buffer;
-  }
+  if (i >= commands.size())
+    return character_pictures()[i - commands.size()].what;
   const corpus::Command& c = commands[i];
   if (c.kind == corpus::TEXT) {
     std::string shown;
@@ -239,10 +205,8 @@ int main(int argc, char** argv) {
   std::vector<corpus::Picture> pictures;
   for (const corpus::Command& c : commands)
     pictures.push_back(draw_corpus_command(c));
-  for (const Sheet& s : sheets())
-    pictures.push_back(draw_sheet(s));
-  for (const TableString& s : table_strings())
-    pictures.push_back(draw_table_string(s));
+  for (const TextPicture& p : character_pictures())
+    pictures.push_back(draw_text_picture(p));
 
   if (draw) {
     if (!write_all(path, pictures)) {
@@ -271,7 +235,7 @@ int main(int argc, char** argv) {
     std::printf("faces differ: here\n%sthere\n%s", faces.c_str(), other_faces.c_str());
   std::size_t differing = 0, shown = 0, text_pictures = 0;
   constexpr std::size_t kShown = 10;
-  const std::size_t sheet_count = sheets().size(), string_count = table_strings().size();
+  const std::size_t text_count = character_pictures().size();
   for (std::size_t i = 0; i < pictures.size(); ++i) {
     const bool text = i >= commands.size() || commands[i].kind == corpus::TEXT;
     text_pictures += text;
@@ -285,9 +249,8 @@ int main(int argc, char** argv) {
     }
   }
   std::printf(
-      "%zu of %zu pictures differ (%zu commands, %zu of them text, %zu sheets of characters "
-      "and %zu table strings)\n",
-      differing, pictures.size(), commands.size(), text_pictures - sheet_count - string_count,
-      sheet_count, string_count);
+      "%zu of %zu pictures differ (%zu commands, %zu of them text, and %zu pictures of "
+      "characters and strings)\n",
+      differing, pictures.size(), commands.size(), text_pictures - text_count, text_count);
   return same && differing == 0 ? 0 : 1;
 }
