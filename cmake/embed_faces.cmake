@@ -2,11 +2,12 @@
 # arrays (see runtime/platform/render/text_embedded_faces.h). Run by the
 # build (cmake/web_text.cmake):
 #
-#   cmake -DOUTPUT=web_faces.cpp -DSANS=<file> -DMONO=<file> -P embed_faces.cmake
+#   cmake -DOUTPUT=web_faces.cpp -DSANS=<file> -DMONO=<file>
+#         -DSANS_FROM=<name> -DMONO_FROM=<name> -P embed_faces.cmake
 #
-# The arrays keep the files' names, which the runtime reports as where its
-# faces came from.
-foreach(variable OUTPUT SANS MONO)
+# The arrays keep the names of the font files each face was made from, which
+# the runtime reports as where its faces came from.
+foreach(variable OUTPUT SANS MONO SANS_FROM MONO_FROM)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "embed_faces.cmake: ${variable} is not set")
   endif()
@@ -31,7 +32,7 @@ set(definitions "")
 foreach(face Sans Mono)
   string(TOUPPER "${face}" variable)
   velko_bytes_of("${${variable}}" bytes)
-  get_filename_component(name "${${variable}}" NAME)
+  set(name "${${variable}_FROM}")
   string(APPEND text "const unsigned char k${face}Bytes[] = {\n${bytes}\n};\n\n")
   string(APPEND definitions "const text::EmbeddedFace text::kEmbedded${face} = "
                             "{\"${name}\", k${face}Bytes, sizeof k${face}Bytes};\n")

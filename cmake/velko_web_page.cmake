@@ -2,6 +2,19 @@
 # <name>.html, with <name>.js and <name>.wasm beside it; the three files are
 # all a static web host needs. The program links velko::runtime of the
 # browser build, which brings the page's shell and scripts.
+#
+# The fonts built into the page are under the SIL Open Font License, whose
+# text goes beside the page as fonts-OFL.txt: from the page's files of the
+# installed package (share/velko/web), or from where the build that includes
+# this file says.
+if(NOT VELKO_WEB_FONTS_LICENSE)
+  get_filename_component(VELKO_WEB_FONTS_LICENSE
+    "${CMAKE_CURRENT_LIST_DIR}/../../../share/velko/web/fonts-OFL.txt" ABSOLUTE)
+endif()
 function(velko_web_page target)
   set_target_properties(${target} PROPERTIES SUFFIX ".html")
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${VELKO_WEB_FONTS_LICENSE}"
+      "$<TARGET_FILE_DIR:${target}>/fonts-OFL.txt"
+    VERBATIM)
 endfunction()

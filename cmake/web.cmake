@@ -57,7 +57,11 @@ set_property(TARGET velko_web_known_waits APPEND PROPERTY INTERFACE_LINK_DEPENDS
   ${velko_web_dir}/web_waits.json)
 
 # velko_web_page(target): a program's page, name.html, with name.js and
-# name.wasm beside it. The installed package gives it too.
+# name.wasm beside it, and the licence of the fonts built into it. The
+# installed package gives it too, and the licence among the page's files.
+set(VELKO_WEB_FONTS_LICENSE ${velko_web_dir}/fonts-OFL.txt)
+install(FILES ${VELKO_WEB_FONTS_LICENSE} DESTINATION ${VELKO_WEB_FILES_DESTINATION}
+  COMPONENT development)
 include(${CMAKE_CURRENT_LIST_DIR}/velko_web_page.cmake)
 
 add_executable(velko-cone designer/main.cpp)

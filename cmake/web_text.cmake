@@ -7,14 +7,20 @@
 #
 # The faces are Liberation Sans and Liberation Mono Regular as Debian's
 # fonts-liberation2 installs them, cut down with fontTools (python3-fonttools)
-# to the characters the runtime's 8-bit text can draw: a byte is a
-# Windows-1252 character (text_glyphs.cpp), so U+0000..U+00FF and the code
-# page's characters beyond. Everything the glyphs' pixels depend on stays as
-# it is: outlines, hinting (fpgm, prep, cvt, gasp and the glyphs'
-# instructions; hdmx, LTSH and VDMX when a face has them), metrics (head,
-# hhea, hmtx, OS/2, post, maxp) and the missing-glyph box, which control
-# characters draw. Dropped: glyph names, kerning and the OpenType layout
-# tables, which the runtime never reads.
+# to the characters of the languages students write in: Latin-1 and Latin
+# Extended-A (with Romanian's comma-below letters from Latin Extended-B),
+# Greek and Cyrillic, and the characters of Windows-1252, which text that is
+# not UTF-8 is read as (runtime/platform/text_bytes.h). A character outside
+# these draws the missing-glyph box in the browser, even where the full font
+# on Linux has it. Everything the glyphs' pixels depend on stays as it is
+# (cmake/web_face.py): outlines, hinting, metrics and the missing-glyph box,
+# which control characters and characters the face lacks draw.
+#
+# A cut-down font is a modified font: under the SIL Open Font License it may
+# not carry the names the original reserves ("Liberation", and "Arimo",
+# "Tinos", "Cousine" of the fonts it was made from). The faces are VELKO Sans
+# and VELKO Mono, with the originals' copyright and licence records, and the
+# licence's text goes beside every page (fonts-OFL.txt, cmake/web.cmake).
 
 set(VELKO_WEB_FREETYPE "${PROJECT_SOURCE_DIR}/build/web-deps/freetype" CACHE PATH
   "FreeType built for WebAssembly (scripts/web-freetype.sh installs it there)")
@@ -34,6 +40,11 @@ set(VELKO_WEB_FONT_DIR "/usr/share/fonts/truetype/liberation2" CACHE PATH
 set(web_faces sans mono)
 set(web_face_sans LiberationSans-Regular.ttf)
 set(web_face_mono LiberationMono-Regular.ttf)
+# Each face's name, and the name of its file in the build.
+set(web_family_sans "VELKO Sans")
+set(web_family_mono "VELKO Mono")
+set(web_file_sans VelkoSans-Regular.ttf)
+set(web_file_mono VelkoMono-Regular.ttf)
 foreach(face IN LISTS web_faces)
   if(NOT EXISTS "${VELKO_WEB_FONT_DIR}/${web_face_${face}}")
     message(FATAL_ERROR "No ${VELKO_WEB_FONT_DIR}/${web_face_${face}}: the web build embeds the "
@@ -57,9 +68,10 @@ if(NOT VELKO_FONTTOOLS_PYTHON)
   message(FATAL_ERROR "No Python 3 with fontTools: install python3-fonttools.")
 endif()
 
-# The characters: every byte as text_glyphs.cpp maps it, read from its
-# table of the code page's upper half, so that the two cannot part.
-set(glyph_source "${PROJECT_SOURCE_DIR}/runtime/platform/render/text_glyphs.cpp")
+# The characters: every Windows-1252 byte as text_bytes.h reads it, from its
+# table of the code page's upper half, so that the two cannot part, and the
+# blocks of the languages.
+set(glyph_source "${PROJECT_SOURCE_DIR}/runtime/platform/text_bytes.h")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${glyph_source}")
 file(READ "${glyph_source}" glyph_text)
 if(NOT glyph_text MATCHES "kHigh = {([^}]*)}")
@@ -72,27 +84,27 @@ if(NOT high_count EQUAL 32)
 endif()
 string(REPLACE "0x" "U+" high_characters "${high_characters}")
 string(REPLACE ";" "," high_characters "${high_characters}")
-set(web_characters "U+0000-00FF,${high_characters}")
+set(web_characters
+  "U+0000-00FF,${high_characters},U+0100-017F,U+0218-021B,U+0370-03FF,U+0400-04FF")
 
 set(web_text_dir "${PROJECT_BINARY_DIR}/web-text")
 set(web_face_files)
 foreach(face IN LISTS web_faces)
   set(source "${VELKO_WEB_FONT_DIR}/${web_face_${face}}")
-  set(subset "${web_text_dir}/${web_face_${face}}")
+  set(subset "${web_text_dir}/${web_file_${face}}")
   add_custom_command(OUTPUT "${subset}"
-    COMMAND "${VELKO_FONTTOOLS_PYTHON}" -m fontTools.subset "${source}"
-      "--output-file=${subset}" "--unicodes=${web_characters}"
-      --notdef-outline --name-IDs=* --no-recalc-bounds --no-recalc-timestamp
-      --no-prune-unicode-ranges --drop-tables+=GSUB,GPOS,GDEF,kern,FFTM --drop-tables-=LTSH
-    DEPENDS "${source}"
-    COMMENT "Cutting ${web_face_${face}} down to the characters of 8-bit text"
+    COMMAND "${VELKO_FONTTOOLS_PYTHON}" "${PROJECT_SOURCE_DIR}/cmake/web_face.py" "${source}"
+      "${subset}" "${web_characters}" "${web_family_${face}}"
+    DEPENDS "${source}" "${PROJECT_SOURCE_DIR}/cmake/web_face.py"
+    COMMENT "Making ${web_family_${face}} from ${web_face_${face}}"
     VERBATIM)
   list(APPEND web_face_files "${subset}")
 endforeach()
 
 add_custom_command(OUTPUT "${web_text_dir}/web_faces.cpp"
   COMMAND "${CMAKE_COMMAND}" "-DOUTPUT=${web_text_dir}/web_faces.cpp"
-    "-DSANS=${web_text_dir}/${web_face_sans}" "-DMONO=${web_text_dir}/${web_face_mono}"
+    "-DSANS=${web_text_dir}/${web_file_sans}" "-DMONO=${web_text_dir}/${web_file_mono}"
+    "-DSANS_FROM=${web_face_sans}" "-DMONO_FROM=${web_face_mono}"
     -P "${PROJECT_SOURCE_DIR}/cmake/embed_faces.cmake"
   DEPENDS ${web_face_files} "${PROJECT_SOURCE_DIR}/cmake/embed_faces.cmake"
   COMMENT "Building the faces into web_faces.cpp"

@@ -16,6 +16,7 @@
 #include "runtime/draw/palette.h"
 #include "runtime/log/log_window.h"
 #include "runtime/platform/render/render.h"
+#include "runtime/platform/text_bytes.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 
@@ -54,8 +55,22 @@ void require_canvas_whole(const PlatCanvas* canvas) {
 }
 
 void require_log_bounded() {
-  for (int i = 0; i < fuzz_log_line_count(); ++i)
-    fuzz_require(fuzz_log_line(i).size() <= LOG_BUFFER_SIZE - 1, "a log line fits 1023 characters");
+  for (int i = 0; i < fuzz_log_line_count(); ++i) {
+    const std::string& line = fuzz_log_line(i);
+    fuzz_require(line.size() <= LOG_BUFFER_SIZE - 1, "a log line fits 1023 characters");
+    const std::string utf8 = text_bytes::to_utf8(line.data(), line.size());
+    fuzz_require(text_bytes::is_utf8(utf8.data(), utf8.size()), "a log line reads as UTF-8");
+  }
+}
+
+// What of a text is kept: all of it up to 1023 bytes, else 1023 bytes less a
+// UTF-8 character the cut would split.
+int kept(const std::string& text) {
+  if (text.size() <= 1023)
+    return static_cast<int>(text.size());
+  const int cut = static_cast<int>(text_bytes::utf8_cut(text.data(), 1023));
+  fuzz_require(cut >= 1020, "a cut drops at most the 3 bytes of a split character");
+  return cut;
 }
 
 std::int64_t magnitude(int value) {
@@ -102,8 +117,7 @@ void print_text(FuzzInput& in) {
   const int color = in.argument(), x = in.argument(), y = in.argument(), size = in.argument();
   const std::string text = in.text(MAX_TEXT);
   const int count = VELKO_print_at(color, x, y, size, "%s", text.c_str());
-  fuzz_require(count == static_cast<int>(std::min<std::size_t>(text.size(), 1023)),
-               "print_at counts the characters it kept");
+  fuzz_require(count == kept(text), "print_at counts the characters it kept");
 }
 
 // A padded number: the caller's format makes texts of any length up to the
@@ -121,8 +135,7 @@ void print_padded(FuzzInput& in) {
 void log_text(FuzzInput& in) {
   const std::string text = in.text(MAX_TEXT);
   const int count = VELKO_log("%s", text.c_str());
-  fuzz_require(count == static_cast<int>(std::min<std::size_t>(text.size(), 1023)),
-               "VELKO_log counts the characters it kept");
+  fuzz_require(count == kept(text), "VELKO_log counts the characters it kept");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "runtime/draw/palette.h"
 #include "runtime/draw/text_blocks.h"
 #include "runtime/log/log_window.h"
+#include "runtime/platform/text_bytes.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 
@@ -185,6 +186,10 @@ int VELKO_print_at(int color, int x, int y, int ptsize, const char* format, ...)
     va_end(args);
     if (formatted < 0)
       text[0] = '\0';
+    // A UTF-8 text cut inside its last character loses that character
+    // rather than its reading as UTF-8.
+    if (formatted >= PRINT_BUFFER_SIZE)
+      text[text_bytes::utf8_cut(text, PRINT_BUFFER_SIZE - 1)] = '\0';
   }
   return print_text(color, x, y, ptsize, text);
 }

@@ -4,10 +4,12 @@
 // clips whatever lies off the surface.
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "runtime/draw/draw_command.h"
 #include "runtime/draw/palette.h"
 #include "runtime/draw/text_blocks.h"
+#include "runtime/platform/text_bytes.h"
 #include "runtime/window/window.h"
 
 namespace {
@@ -84,10 +86,19 @@ int clamp_count(std::size_t n) {
 // The anchor is the bottom-left corner of the first line's cell: line k
 // (from 0) has its top h * (k - 1) rows below the anchor's row, h being the
 // font's height measured over the whole text.
+//
+// The text's bytes are read by one rule for the whole text (text_bytes.h): a
+// text that is not UTF-8 is converted whole before it is split, so that each
+// line is read as its text is, never by what its own bytes happen to form.
 void draw_text(const DrawCommand& command) {
   const char* text = text_block_lock(command.y2);
   if (!text)
     return;
+  std::string converted;
+  if (const std::size_t stored = std::strlen(text); !text_bytes::is_utf8(text, stored)) {
+    converted = text_bytes::to_utf8(text, stored);
+    text = converted.c_str();
+  }
   PlatFont* font = plat->draw->create_font(command.x2);
   const PlatColor ink = color_value(command.color);
 

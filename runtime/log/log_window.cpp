@@ -8,6 +8,7 @@
 
 #include "runtime/draw/palette.h"
 #include "runtime/platform/observer.h"
+#include "runtime/platform/text_bytes.h"
 #include "runtime/velko.h"
 #include "runtime/window/run_menu.h"
 #include "runtime/window/window.h"
@@ -55,9 +56,12 @@ int VELKO_log(const char* format, ...) {
     va_start(args, format);
     const int formatted = std::vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
-    // A longer line is cut at the buffer's end; a format error stores nothing.
+    // A longer line is cut at the buffer's end, before a UTF-8 character
+    // the cut would split; a format error stores nothing.
     if (formatted < 0)
       buffer[0] = '\0';
+    if (formatted >= LOG_BUFFER_SIZE)
+      buffer[text_bytes::utf8_cut(buffer, LOG_BUFFER_SIZE - 1)] = '\0';
   }
   const std::size_t length = std::strlen(buffer);
   store_line(buffer, length);

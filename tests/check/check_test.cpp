@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/text_bytes.h"
 #include "tests/check/run_check.h"
 #include "tests/support/test_support.h"
+#include "tests/support/text_table.h"
 
 namespace fs = std::filesystem;
 
@@ -88,6 +90,20 @@ TEST(VelkoCheck, TranscriptOfTheDesignerPlaysBackAndShowsTheScene) {
   ASSERT_EQ(again.status, 0) << again.out;
   EXPECT_EQ(read_file("out2/events.txt"), read_file("out/events.txt"));
   EXPECT_EQ(read_file("out2/window.png"), read_file("out/window.png"));
+}
+
+TEST(VelkoCheck, LogTxtIsUtf8WhateverTheProgramWrote) {
+  ScopedTempDir dir;
+  const CheckRun run = check("-o out " + std::string(VELKO_MISBEHAVING_PATH) + " text");
+  ASSERT_EQ(run.status, 0) << run.out;
+  std::string expected = "\nstarting: text\n";
+  for (const TextCase& t : text_cases()) {
+    for (char32_t c : t.shown)
+      text_bytes::append_utf8(expected, c);
+    expected += "\n";
+  }
+  const std::string log = read_file("out/log.txt");
+  EXPECT_NE(log.find(expected), std::string::npos) << log;
 }
 
 TEST(VelkoCheck, WrongCommandLinesAreRefused) {

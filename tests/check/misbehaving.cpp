@@ -5,10 +5,12 @@
 //   status     ends with status 3 at its first quit
 //   early      draws, then ends at its second event, before its script
 //   nostart    ends with status 0 without starting the runtime
+//   text       logs the strings of the text table, UTF-8 or not
 #include <cstdlib>
 #include <cstring>
 
 #include "runtime/velko.h"
+#include "tests/support/text_table.h"
 
 int main(int argc, char** argv) {
   const char* how = argc > 1 ? argv[1] : "";
@@ -18,6 +20,10 @@ int main(int argc, char** argv) {
   VELKO_show_log(0);
   VELKO_wipe();
   VELKO_log("starting: %s\n", how);
+  if (std::strcmp(how, "text") == 0) {
+    for (const TextCase& t : text_cases())
+      VELKO_log("%s\n", t.bytes.c_str());
+  }
   int x = 0, y = 0;
   char key = 0;
   for (int events = 1;; ++events) {

@@ -2,7 +2,9 @@
 // against the same designer at 1x: the graphics window is twice as large,
 // each pixel of its client area is the 1x pixel as an exact 2x2 block, after
 // each click as at the start (so a click lands on the same runtime point),
-// and the log window is scaled too.
+// and the log window is scaled too. At 1x, both windows of the log program
+// show the strings of the text table exactly as the headless backend draws
+// them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/headless/headless.h"
+#include "runtime/platform/render/render.h"
+#include "runtime/window/window.h"
 #include "tests/desktop/desktop_support.h"
+#include "tests/desktop/log_program.h"
 
 namespace {
 
@@ -59,20 +65,41 @@ Image settled(unsigned long window, const Image* before) {
   return last;
 }
 
-// The log window of a program that shows it, at this scale.
-Image log_window(int scale) {
+// The log window of the log program, and its graphics window's client area,
+// at this scale.
+struct LogProgramWindows {
+  Image log;
+  Image client;
+};
+
+LogProgramWindows log_program_windows(int scale) {
   TempDir dir;
   Child app(std::vector<std::string>{VELKO_LOG_PROGRAM}, dir.path(),
             {"GDK_SCALE=" + std::to_string(scale), "GDK_DPI_SCALE"});
   const unsigned long log = find_window("VELKO Text", 20000);
   EXPECT_NE(log, 0u) << "no log window at scale " << scale << ": " << app.stderr_text();
-  Image shot;
+  LogProgramWindows shots;
   if (log != 0)
-    shot = settled(log, nullptr);
-  if (const unsigned long window = find_window("VELKO Graphics", 5000))
+    shots.log = settled(log, nullptr);
+  if (const unsigned long window = find_window("VELKO Graphics", 5000)) {
+    shots.client = client_of(settled(window, nullptr), scale);
     run_command({"xdotool", "windowfocus", "--sync", std::to_string(window), "key", "ctrl+q"});
+  }
   EXPECT_EQ(app.wait_exit(5000), 0) << "at scale " << scale;
-  return shot;
+  return shots;
+}
+
+// Pixels of a capture that differ from the canvas's, over the capture's
+// rows from top_row and columns 0..width, the canvas's rows from its
+// canvas_row.
+int differing(const Image& shot, int top_row, const PlatCanvas* canvas, int canvas_row, int width,
+              int rows) {
+  int n = 0;
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < width; ++x)
+      n += shot.at(x, top_row + y) != render_canvas_pixel(canvas, x, canvas_row + y);
+  }
+  return n;
 }
 
 Session run_designer(int scale) {
@@ -122,7 +149,7 @@ TEST(Scaled, TwiceAsLargeEveryPixelA2x2BlockAndClicksLandAlike) {
 // The log window fills a share of the screen in logical pixels, so its size
 // follows the screen's; what it shows must be sharp 2x2 blocks too.
 TEST(Scaled, LogWindowTextIsSharp2x2Blocks) {
-  const Image log = log_window(2);
+  const Image log = log_program_windows(2).log;
   ASSERT_FALSE(log.empty()) << "no log window at 2x";
   std::string why;
   EXPECT_TRUE(is_blocks(log, 0, 0, 2, &why)) << "log window: " << why;
@@ -130,6 +157,29 @@ TEST(Scaled, LogWindowTextIsSharp2x2Blocks) {
   EXPECT_NE(std::count(picked.rgb.begin(), picked.rgb.end(), picked.rgb[0]),
             static_cast<std::ptrdiff_t>(picked.rgb.size()))
       << "the log window shows nothing";
+}
+
+// The same program on the headless backend, in this process, draws what the
+// GTK program shows: the graphics window's client area is the surface's
+// top-left part, and the log window's bottom lines, one per string of the
+// table, match from the left edge.
+TEST(Scaled, AtOneTheTextTableShowsAsTheHeadlessBackendDrawsIt) {
+  const LogProgramWindows gtk = log_program_windows(1);
+  ASSERT_FALSE(gtk.log.empty() || gtk.client.empty());
+  VELKO_start(nullptr, nullptr, nullptr, 1);
+  log_program_draws();
+  EXPECT_EQ(differing(gtk.client, 0, surface_dc, 0, CLIENT_WIDTH, CLIENT_HEIGHT), 0);
+
+  PlatCanvas* log = headless_window_canvas(log_window);
+  ASSERT_NE(log, nullptr);
+  PlatTextMetrics metrics;
+  plat->draw->text_metrics(log, plat->draw->fixed_font(), &metrics);
+  const int rows =
+      static_cast<int>(text_cases().size()) * (metrics.height + metrics.external_leading);
+  ASSERT_TRUE(rows > 0 && rows <= std::min(log->height, gtk.log.height));
+  EXPECT_EQ(differing(gtk.log, gtk.log.height - rows, log, log->height - rows,
+                      std::min(log->width, gtk.log.width), rows),
+            0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Text commands: lines split at newlines, the first standing on the anchor,
-// each further one a font height lower, drawn transparently.
+// each further one a font height lower, drawn transparently; the text read
+// as UTF-8 or Windows-1252 as a whole.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -92,6 +93,20 @@ TEST_F(ExecutorText, EmptyPiecesDrawNothing) {
   draw("", 0, 0, 12);
   draw("\n", 0, 0, 12);
   EXPECT_EQ(changes_since(before).count, 0);
+}
+
+TEST_F(ExecutorText, TheWholeTextIsReadByOneRule) {
+  const int h = line_height(18);
+  // UTF-8 throughout: every line as written.
+  draw("Café\nПривет", -100, 50, 18);
+  expect_run("Café", origin_x - 100, origin_y - 50 - h, 18);
+  expect_run("Привет", origin_x - 100, origin_y - 50, 18);
+  // A byte that is not UTF-8 on the second line makes the first line
+  // Windows-1252 too: its "é" is the two characters of its bytes.
+  draw("Caf\xC3\xA9\n\xE9t\xE9", 100, -50, 18);
+  expect_run("CafÃ©", origin_x + 100, origin_y + 50 - h, 18);
+  expect_run("été", origin_x + 100, origin_y + 50, 18);
+  EXPECT_TRUE(same_as_reference());
 }
 
 TEST_F(ExecutorText, SizeZeroIsTheDefaultSizeNotNothing) {

@@ -1,12 +1,15 @@
 // Drawing text on canvases: placement in the cell, transparent and opaque
-// modes, clipping and the characters drawn.
+// modes, clipping and the characters drawn, read from the bytes as UTF-8 or
+// Windows-1252.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
 #include <string>
 
+#include "runtime/platform/text_bytes.h"
 #include "tests/render/text_support.h"
+#include "tests/support/text_table.h"
 
 namespace {
 
@@ -28,6 +31,12 @@ Cell cell_of(PlatCanvas* canvas, PlatFont* font, const std::string& text) {
   plat->draw->text_extent(canvas, font, text.data(), static_cast<int>(text.size()), &cell.width,
                           &cell.height);
   return cell;
+}
+
+std::string utf8_of(char32_t c) {
+  std::string text;
+  text_bytes::append_utf8(text, c);
+  return text;
 }
 
 void count_change(void* context) {
@@ -179,20 +188,49 @@ TEST(TextDraw, NullArgumentsDoNothing) {
   EXPECT_EQ(height, 0);
 }
 
-TEST(TextDraw, BytesAreWindows1252Characters) {
-  FontPtr font(plat->draw->create_font(24));
-  auto picture = [&](const std::string& text) {
-    CanvasPtr canvas = filled_canvas(40, 40, kPaper);
-    draw(canvas.get(), font.get(), 4, 4, text, kInk);
-    return canvas->pixels;
-  };
-  // 0x80 is the euro sign, not the C1 control U+0080 that the face lacks;
-  // 0x81 is undefined in the code page and shows the missing-glyph box, as
-  // control characters do.
-  const auto euro = picture("\x80");
-  const auto missing = picture("\x81");
-  EXPECT_NE(euro, missing);
-  EXPECT_EQ(picture("\x01"), missing);
-  EXPECT_NE(picture(std::string(1, '\xE9')), missing);  // e acute, as Latin-1
-  EXPECT_NE(picture(std::string(1, '\xE9')), picture("e"));
+// Each string of the table, drawn whole, shows its characters: the same
+// pixels as each character drawn alone after the one before, in both faces.
+TEST(TextDraw, EveryStringShowsItsCharacters) {
+  FontPtr sans(plat->draw->create_font(24));
+  for (PlatFont* font : {sans.get(), plat->draw->fixed_font()}) {
+    for (const TextCase& t : text_cases()) {
+      SCOPED_TRACE(t.name);
+      CanvasPtr whole = filled_canvas(480, 40, kPaper);
+      draw(whole.get(), font, 4, 4, t.bytes, kInk);
+      CanvasPtr by_character = filled_canvas(480, 40, kPaper);
+      int pen = 4;
+      for (char32_t c : t.shown) {
+        const std::string alone = utf8_of(c);
+        draw(by_character.get(), font, pen, 4, alone, kInk);
+        pen += extent_width(by_character.get(), font, alone);
+      }
+      EXPECT_EQ(whole->pixels, by_character->pixels);
+      EXPECT_EQ(extent_width(whole.get(), font, t.bytes), pen - 4);
+    }
+  }
+}
+
+// The faces hold every character of the table but one, which draws their
+// missing-glyph box as control characters do: something, never nothing.
+TEST(TextDraw, TheFacesHoldTheLanguagesAndBoxTheRest) {
+  FontPtr sans(plat->draw->create_font(24));
+  for (PlatFont* font : {sans.get(), plat->draw->fixed_font()}) {
+    auto picture = [&](const std::string& text) {
+      CanvasPtr canvas = filled_canvas(40, 40, kPaper);
+      draw(canvas.get(), font, 4, 4, text, kInk);
+      return canvas->pixels;
+    };
+    const auto box = picture("\x01");
+    ASSERT_NE(box, picture("")) << "the missing-glyph box draws nothing";
+    for (const TextCase& t : text_cases()) {
+      for (char32_t c : t.shown) {
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+          continue;
+        if (c == kNotInFaces)
+          EXPECT_EQ(picture(utf8_of(c)), box) << t.name;
+        else
+          EXPECT_NE(picture(utf8_of(c)), box) << t.name << ": U+" << std::hex << +c;
+      }
+    }
+  }
 }

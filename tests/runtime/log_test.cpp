@@ -9,10 +9,12 @@
 #include "runtime/log/log_window.h"
 #include "runtime/platform/headless/headless.h"
 #include "runtime/platform/render/render.h"
+#include "runtime/platform/text_bytes.h"
 #include "runtime/velko.h"
 #include "runtime/window/run_menu.h"
 #include "runtime/window/window.h"
 #include "tests/support/test_support.h"
+#include "tests/support/text_table.h"
 
 namespace {
 
@@ -87,6 +89,27 @@ TEST(LogRing, LongLinesAreCutAt1023Characters) {
   const std::string long_text(5000, 'x');
   EXPECT_EQ(VELKO_log("%s!", long_text.c_str()), 1023);
   EXPECT_EQ(log_lines().back(), std::string(1023, 'x'));
+  // A cut inside a UTF-8 character drops that character, so the line stays
+  // UTF-8; in Windows-1252 text every byte is a character. Drawn text is cut
+  // the same way.
+  start_runtime();
+  const std::string x1021(1021, 'x');
+  const struct {
+    std::string text;
+    std::string stored;
+  } cuts[] = {
+      {x1021 + "€", x1021},                             // 3 bytes from 1022
+      {x1021 + "ab€", x1021 + "ab"},                    // ends right before it
+      {x1021 + "a\xF0\x9F\x98\x80", x1021 + "a"},       // 4 bytes from 1023
+      {x1021 + "\xE9\xE9\xE9", x1021 + "\xE9\xE9"},     // Windows-1252
+      {"\xE9" + x1021 + "€", "\xE9" + x1021 + "\xE2"},  // not UTF-8 before the cut
+  };
+  for (const auto& cut : cuts) {
+    EXPECT_EQ(VELKO_log("%s", cut.text.c_str()), static_cast<int>(cut.stored.size()));
+    EXPECT_EQ(log_lines().back(), cut.stored);
+    EXPECT_EQ(VELKO_print_at(BLACK, 0, 0, 12, "%s", cut.text.c_str()),
+              static_cast<int>(cut.stored.size()));
+  }
 }
 
 TEST(LogRing, BeforeStartLinesAreStoredAndComeBackOnTheFirstRepaint) {
@@ -112,6 +135,19 @@ TEST(LogWindow, NewLineScrollsTheOthersUpByOneLine) {
   EXPECT_EQ(VELKO_log("%s", ""), 0);
   EXPECT_TRUE(band_shows(bottom - h, h, ""));
   EXPECT_TRUE(band_shows(bottom - 2 * h, h, "MMMM"));
+}
+
+TEST(LogWindow, LinesShowTheCharactersOfTheirText) {
+  start_runtime();
+  int right = 0, bottom = 0;
+  plat->client_size(log_window, &right, &bottom);
+  for (const TextCase& t : text_cases()) {
+    VELKO_log("%s\n", t.bytes.c_str());
+    std::string shown;
+    for (char32_t c : t.shown)
+      text_bytes::append_utf8(shown, c);
+    EXPECT_TRUE(band_shows(bottom - line_height(), line_height(), shown)) << t.name;
+  }
 }
 
 TEST(LogWindow, RepaintReplaysTheRingNewestAtTheBottom) {

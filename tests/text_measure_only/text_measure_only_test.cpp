@@ -73,8 +73,21 @@ TEST(TextMeasureOnly, ExtentsAreSumsOfAdvancesByCharacterShape) {
   };
   // At 20 pixels: narrow 5, space 6, normal 11, capital 13, wide 17.
   const Case cases[] = {
-      {"", 0},   {"i", 5},  {" ", 6},   {"a", 11},         {"A", 13},
-      {"m", 17}, {"W", 17}, {"\n", 11}, {"Add Scoop", 98}, {"\xE9", 11},
+      {"", 0},
+      {"i", 5},
+      {" ", 6},
+      {"a", 11},
+      {"A", 13},
+      {"m", 17},
+      {"W", 17},
+      {"\n", 11},
+      {"Add Scoop", 98},
+      {"\xE9", 11},
+      // A character, UTF-8 or Windows-1252, is one advance, whatever its bytes.
+      {"é", 11},
+      {"Пр", 22},
+      {"\xF0\x9F\x98\x80", 11},
+      {"\xC3\xA9\xFF", 33},
   };
   for (const Case& k : cases)
     EXPECT_EQ(width_of(&c.canvas, font, k.text), k.width) << k.text;

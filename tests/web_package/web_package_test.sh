@@ -26,6 +26,7 @@ prefix=$work/prefix
 for file in include/velko/velko.h lib/libvelko.a lib/cmake/velko/velkoConfig.cmake \
   lib/cmake/velko/velkoConfigVersion.cmake lib/cmake/velko/velko_web_page.cmake \
   share/velko/web/web_library.js share/velko/web/web_page.js share/velko/web/web_shell.html \
+  share/velko/web/fonts-OFL.txt \
   share/doc/velko/web.md share/doc/velko/examples/bounce/CMakeLists.txt; do
   [ -f "$prefix/$file" ] || fail "no $file installed"
 done
@@ -50,7 +51,7 @@ emcmake cmake -S "$prefix/share/doc/velko/examples/bounce" -B "$bounce" -G Ninja
   { cat "$work/configure.txt" >&2; fail "bounce does not configure against the package"; }
 cmake --build "$bounce" >"$work/build.txt" 2>&1 ||
   { tail -30 "$work/build.txt" >&2; fail "bounce does not build against the package"; }
-for file in bounce.html bounce.js bounce.wasm; do
+for file in bounce.html bounce.js bounce.wasm fonts-OFL.txt; do
   [ -s "$bounce/$file" ] || fail "the build made no $file"
 done
 grep -q 'id="velko-desk"' "$bounce/bounce.html" || fail "bounce.html is not made from the page's shell"

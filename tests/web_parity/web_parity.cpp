@@ -1,8 +1,9 @@
 // The web build's pixels against the Linux build's. The same program is built
 // twice, for Linux and for WebAssembly; each draws, through the drawing
 // command executor on the headless backend, every command of the rasteriser
-// cross-check's corpus (text included) and sheets of all 256 bytes in both
-// faces, each alone on a white surface:
+// cross-check's corpus (text included), sheets of all 256 bytes and of the
+// alphabets the faces hold beyond them, and the strings of the text table,
+// in both faces, each alone on a white surface:
 //
 //   web_parity draw <pictures file>     writes what it drew, and its faces
 //   web_parity compare <pictures file>  compares that with what it draws
@@ -14,56 +15,81 @@
 // (the row comparison is vector code in WebAssembly): a failure exits 1.
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "runtime/platform/render/render.h"
+#include "runtime/platform/text_bytes.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
 #include "tests/crosscheck/corpus.h"
 #include "tests/crosscheck/draw_corpus.h"
 #include "tests/crosscheck/picture_file.h"
+#include "tests/support/text_table.h"
 
 namespace {
 
-// Half of the bytes, 8 lines of 16, in one face at one size: every character
-// the runtime's text can draw, and the missing-glyph box of the others.
-struct Sheet {
+// Lines of text in one face at one size. The sheets hold runs of characters,
+// 16 a line: below U+0100 as bytes, each a Windows-1252 character (no line
+// of 16 of them is UTF-8), every character 8-bit text can draw and the
+// missing-glyph box of the others; above, in UTF-8, the alphabets of the
+// other languages the faces hold (Latin Extended-A, Greek, Cyrillic). Then
+// each string of the text table.
+struct TextPicture {
   bool fixed;  // the fixed-pitch face, at its one size; else the application face
   int size;    // the application face's character height (0: the default)
-  int first;   // the first byte: 0 or 128
-};
-constexpr Sheet kSheets[] = {
-    {false, 12, 0}, {false, 12, 128}, {false, 0, 0}, {false, 0, 128},
-    {false, 32, 0}, {false, 32, 128}, {true, 0, 0},  {true, 0, 128},
+  std::vector<std::string> lines;
+  std::string what;
 };
 
-corpus::Picture draw_sheet(const Sheet& s) {
+std::vector<TextPicture> character_pictures() {
+  constexpr int kFaceSizes[][2] = {{false, 12}, {false, 0}, {false, 32}, {true, 0}};
+  constexpr int kRuns[][2] = {{0, 0x7F},      {0x80, 0xFF},   {0x100, 0x17F},
+                              {0x370, 0x3FF}, {0x400, 0x47F}, {0x480, 0x4FF}};
+  std::vector<TextPicture> all;
+  for (const auto& face : kFaceSizes) {
+    for (const auto& run : kRuns) {
+      char what[80];
+      std::snprintf(what, sizeof what, "U+%04X..U+%04X in the %s face, size %d", run[0], run[1],
+                    face[0] ? "fixed-pitch" : "application", face[1]);
+      TextPicture p{face[0] != 0, face[1], {}, what};
+      for (int c = run[0]; c <= run[1]; ++c) {
+        if (c % 16 == 0)
+          p.lines.emplace_back();
+        if (c < 0x100)
+          p.lines.back() += static_cast<char>(c);
+        else
+          text_bytes::append_utf8(p.lines.back(), static_cast<char32_t>(c));
+      }
+      all.push_back(p);
+    }
+  }
+  for (const TextCase& t : text_cases()) {
+    for (bool fixed : {false, true})
+      all.push_back({fixed, 24, {t.bytes}, std::string("the text table's ") + t.name});
+  }
+  return all;
+}
+
+corpus::Picture draw_text_picture(const TextPicture& p) {
   clear_corpus_surface();
-  PlatFont* font = s.fixed ? plat->draw->fixed_font() : plat->draw->create_font(s.size);
+  PlatFont* font = p.fixed ? plat->draw->fixed_font() : plat->draw->create_font(p.size);
   PlatTextMetrics metrics;
   plat->draw->text_metrics(surface_dc, font, &metrics);
-  for (int line = 0; line < 8; ++line) {
-    char bytes[16];
-    for (int i = 0; i < 16; ++i)
-      bytes[i] = static_cast<char>(s.first + 16 * line + i);
-    plat->draw->text_out(surface_dc, font, 4, 4 + line * metrics.height, bytes, 16, 0x000000, false,
+  for (std::size_t i = 0; i < p.lines.size(); ++i) {
+    plat->draw->text_out(surface_dc, font, 4, 4 + static_cast<int>(i) * metrics.height,
+                         p.lines[i].data(), static_cast<int>(p.lines[i].size()), 0x000000, false,
                          0);
   }
-  if (!s.fixed)
+  if (!p.fixed)
     plat->draw->delete_font(font);
   return corpus::crop(surface_dc->pixels.data());
 }
 
 std::string describe(const std::vector<corpus::Command>& commands, std::size_t i) {
   char buffer[160];
-  if (i >= commands.size()) {
-    const Sheet& s = kSheets[i - commands.size()];
-    std::snprintf(buffer, sizeof buffer, "bytes 0x%02X..0x%02X in the %s face, size %d", s.first,
-                  s.first + 127, s.fixed ? "fixed-pitch" : "application", s.size);
-    return buffer;
-  }
+  if (i >= commands.size())
+    return character_pictures()[i - commands.size()].what;
   const corpus::Command& c = commands[i];
   if (c.kind == corpus::TEXT) {
     std::string shown;
@@ -78,18 +104,35 @@ std::string describe(const std::vector<corpus::Command>& commands, std::size_t i
   return buffer;
 }
 
-// The faces as one line each: family, then the font file's name without
-// its folder.
+// The faces as one line each: the font file's name without its folder, then
+// the family. The browser's faces carry names of their own; their file is
+// the one they were made from.
 std::string faces_text() {
   std::string text;
   for (bool fixed : {false, true}) {
     const RenderFace face = render_text_face(fixed);
     const std::size_t slash = face.file.find_last_of('/');
-    text +=
-        face.family + "|" + (slash == std::string::npos ? face.file : face.file.substr(slash + 1));
-    text += "\n";
+    text += slash == std::string::npos ? face.file : face.file.substr(slash + 1);
+    text += "|" + face.family + "\n";
   }
   return text;
+}
+
+// The font files of faces_text's lines: the same files give the same glyphs.
+std::string face_files(const std::string& faces) {
+  std::string files;
+  bool in_file = true;
+  for (char c : faces) {
+    if (c == '|')
+      in_file = false;
+    if (in_file)
+      files += c;
+    if (c == '\n') {
+      files += c;
+      in_file = true;
+    }
+  }
+  return files;
 }
 
 // One pixel changed at every place of rows of many widths, each copied to a
@@ -162,8 +205,8 @@ int main(int argc, char** argv) {
   std::vector<corpus::Picture> pictures;
   for (const corpus::Command& c : commands)
     pictures.push_back(draw_corpus_command(c));
-  for (const Sheet& s : kSheets)
-    pictures.push_back(draw_sheet(s));
+  for (const TextPicture& p : character_pictures())
+    pictures.push_back(draw_text_picture(p));
 
   if (draw) {
     if (!write_all(path, pictures)) {
@@ -187,11 +230,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string faces = faces_text(), other_faces = read_faces(path);
-  const bool same = faces == other_faces;
+  const bool same = face_files(faces) == face_files(other_faces);
   if (!same)
     std::printf("faces differ: here\n%sthere\n%s", faces.c_str(), other_faces.c_str());
   std::size_t differing = 0, shown = 0, text_pictures = 0;
   constexpr std::size_t kShown = 10;
+  const std::size_t text_count = character_pictures().size();
   for (std::size_t i = 0; i < pictures.size(); ++i) {
     const bool text = i >= commands.size() || commands[i].kind == corpus::TEXT;
     text_pictures += text;
@@ -205,9 +249,8 @@ int main(int argc, char** argv) {
     }
   }
   std::printf(
-      "%zu of %zu pictures differ (%zu commands, %zu of them text, and %zu sheets of "
-      "all bytes)\n",
-      differing, pictures.size(), commands.size(), text_pictures - std::size(kSheets),
-      std::size(kSheets));
+      "%zu of %zu pictures differ (%zu commands, %zu of them text, and %zu pictures of "
+      "characters and strings)\n",
+      differing, pictures.size(), commands.size(), text_pictures - text_count, text_count);
   return same && differing == 0 ? 0 : 1;
 }

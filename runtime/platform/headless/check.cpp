@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "runtime/platform/observer.h"
+#include "runtime/platform/text_bytes.h"
 
 #if defined(VELKO_CHECK_PICTURES)
 #include "runtime/platform/render/png_writer.h"
@@ -154,11 +156,13 @@ void check_note_event(int kind, int x, int y, int key) {
   std::fflush(c.events);
 }
 
+// log.txt is UTF-8 whatever the program wrote: each line is read by the
+// rule text is drawn by (text_bytes.h), so a Windows-1252 line is converted.
 void check_note_log_line(const char* text) {
   Check& c = check();
   if (!c.active || c.finished)
     return;
-  const std::string line = text;
+  const std::string line = text_bytes::to_utf8(text, std::strlen(text));
   std::fputs(line.c_str(), c.log);
   if (line.empty() || line.back() != '\n')
     std::fputc('\n', c.log);

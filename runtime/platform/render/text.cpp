@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "runtime/platform/render/text_internal.h"
+#include "runtime/platform/text_bytes.h"
 
 using namespace text;
 
@@ -151,8 +152,9 @@ void render_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::in
 
   const std::uint32_t ink = render_pixel_from_color(text_color);
   std::int64_t pen = x;
-  for (int i = 0; i < count && pen + e.min_left < width; ++i) {
-    const Glyph& g = glyph_of(e, static_cast<unsigned char>(text[i]));
+  text_bytes::Reader reader(text, static_cast<std::size_t>(count));
+  for (char32_t c = 0; pen + e.min_left < width && reader.next(&c);) {
+    const Glyph& g = glyph_of(e, c);
     if (!g.coverage.empty() && pen + g.left + g.width > 0) {
       changed = draw_glyph(canvas, g, pen + g.left, baseline - g.top, ink) || changed;
     }

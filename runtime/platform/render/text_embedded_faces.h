@@ -8,7 +8,7 @@
 namespace text {
 
 struct EmbeddedFace {
-  const char* file;  // the name of the file it was made from
+  const char* file;  // the name of the font file it was made from
   const unsigned char* data;
   std::size_t size;
 };

@@ -1,6 +1,9 @@
 // The two faces text is drawn in where there is no Fontconfig (the browser):
 // the first choices of the Linux build's preference lists, Liberation Sans
-// and Liberation Mono, built into the program (text_embedded_faces.h).
+// and Liberation Mono, cut down and built into the program under names of
+// their own, VELKO Sans and VELKO Mono (text_embedded_faces.h,
+// cmake/web_text.cmake). A face reports the family it has and the file it
+// was made from.
 #include <limits>
 
 #include "runtime/platform/render/text_embedded_faces.h"

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "runtime/platform/render/blend.h"
+#include "runtime/platform/text_bytes.h"
 
 using namespace text;
 
@@ -130,18 +131,6 @@ SizeEntry* text::find_size(FT_Face face, int pixels) {
 
 namespace {
 
-// Windows-1252 to Unicode. 0x80..0x9F hold the code page's own characters;
-// its five undefined bytes stay as the C1 control codes.
-FT_ULong unicode_of(unsigned char byte) {
-  static constexpr std::array<std::uint16_t, 32> kHigh = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  if (byte >= 0x80 && byte <= 0x9F)
-    return kHigh[byte - 0x80];
-  return byte;
-}
-
 // Copies a rendered bitmap into 0..255 coverage.
 void take_bitmap(const FT_Bitmap& source, Glyph& g) {
   FT_Bitmap converted;
@@ -173,16 +162,37 @@ void take_bitmap(const FT_Bitmap& source, Glyph& g) {
   FT_Bitmap_Done(state().library, &converted);
 }
 
+// Where the glyph of a character is kept, with the face's index of it.
+Glyph& slot_of(SizeEntry& e, char32_t c, FT_UInt* index) {
+  *index = 0;
+  if (c < e.latin1.size()) {
+    if (!e.latin1[c].ready && e.face)
+      *index = FT_Get_Char_Index(e.face, c);
+    return e.latin1[c];
+  }
+  const auto found = e.others.find(c);
+  if (found != e.others.end())
+    return found->second;
+  // A character the face lacks has index 0, its missing-glyph box, kept once
+  // for all of them.
+  *index = e.face ? FT_Get_Char_Index(e.face, c) : 0;
+  if (*index == 0)
+    return e.missing;
+  if (e.others.size() >= kMaxOtherGlyphs)
+    e.others.clear();
+  return e.others[c];
+}
+
 }  // namespace
 
-const Glyph& text::glyph_of(SizeEntry& e, unsigned char byte) {
-  Glyph& g = e.glyphs[byte];
+const Glyph& text::glyph_of(SizeEntry& e, char32_t c) {
+  FT_UInt index = 0;
+  Glyph& g = slot_of(e, c, &index);
   if (g.ready)
     return g;
   g.ready = true;
   if (!e.face || FT_Activate_Size(e.size) != 0)
     return g;
-  const FT_UInt index = FT_Get_Char_Index(e.face, unicode_of(byte));
   // Outlines of scalable faces are always rendered, for an even grey look
   // (embedded bitmaps are often two-level).
   const FT_Int32 flags = FT_IS_SCALABLE(e.face) ? FT_LOAD_NO_BITMAP : FT_LOAD_DEFAULT;
@@ -211,9 +221,9 @@ int text::clamp_pixels(int char_height) {
 
 std::int64_t text::run_width(SizeEntry& e, const char* text, int count, std::int64_t limit) {
   std::int64_t width = 0;
-  for (int i = 0; i < count && width < limit; ++i) {
-    width += glyph_of(e, static_cast<unsigned char>(text[i])).advance;
-  }
+  text_bytes::Reader reader(text, static_cast<std::size_t>(std::max(count, 0)));
+  for (char32_t c = 0; width < limit && reader.next(&c);)
+    width += glyph_of(e, c).advance;
   return width;
 }
 

@@ -13,8 +13,9 @@
 // Both are looked up once, on the first use of any font, always at normal
 // weight and upright. The browser has neither Fontconfig nor these files:
 // there the first choices, Liberation Sans and Liberation Mono, are built
-// into the program, cut down to the characters text can draw, and give the
-// same pixels.
+// into the program, cut down to the characters of the languages text is
+// written in and renamed VELKO Sans and VELKO Mono (cmake/web_text.cmake),
+// and give the same pixels.
 //
 // Every pixel size of a face has one FreeType size and one glyph cache
 // shared by all font objects of that size; a PlatFont is only a handle on
@@ -24,11 +25,13 @@
 // Glyphs are antialiased: FreeType's grayscale coverage is blended into the
 // canvas in the text colour.
 //
-// Bytes are Windows-1252 characters. Control characters (newline, tab, ...)
-// and bytes that code page leaves undefined are ordinary characters too:
-// each is drawn as whatever glyph the face maps it to, which for nearly every
-// face is its missing-glyph box, and advances by that glyph's width. Callers
-// that want lines split them before drawing.
+// A text's bytes are read by the rule of runtime/platform/text_bytes.h:
+// UTF-8 when the whole text is valid UTF-8, else Windows-1252 byte by byte.
+// Control characters (newline, tab, ...), the bytes Windows-1252 leaves
+// undefined and characters the face lacks are ordinary characters too: each
+// is drawn as whatever glyph the face maps it to, which for a character the
+// face lacks is glyph 0, its missing-glyph box, and advances by that glyph's
+// width. Callers that want lines split them before drawing.
 #pragma once
 
 #include <ft2build.h>
@@ -38,6 +41,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "runtime/platform/render/render.h"
@@ -51,6 +55,9 @@ constexpr int kDefaultPixels = 16;
 constexpr int kFixedPixels = 12;
 // Larger requests are clamped: glyph caches grow with the square of the size.
 constexpr int kMaxPixels = 256;
+// Glyphs kept per size beyond U+00FF: room for a few scripts at once, and a
+// bound on the memory of a program that draws every character there is.
+constexpr std::size_t kMaxOtherGlyphs = 1024;
 // Coordinates beyond this cannot reach the canvas with any run of at most
 // INT_MAX glyphs, and anything inside it can be summed without overflow.
 constexpr std::int64_t kFarAway = std::int64_t{1} << 60;
@@ -65,7 +72,7 @@ struct Glyph {
   std::vector<std::uint8_t> coverage;  // width x rows, 0..255
 };
 
-// One face at one pixel size: its metrics and its glyphs, one per byte.
+// One face at one pixel size: its metrics and its glyphs, one per character.
 struct SizeEntry {
   FT_Face key = nullptr;   // the face this entry was asked for
   FT_Face face = nullptr;  // null: no font could be found, nothing is drawn
@@ -76,7 +83,12 @@ struct SizeEntry {
   int reach_above = 0;  // rows above the baseline
   int reach_below = 0;  // rows below the baseline
   int min_left = 0;     // smallest bitmap left edge relative to the pen
-  std::array<Glyph, 256> glyphs;
+  // Glyphs by character, made on first use: U+0000..U+00FF directly, the
+  // other characters the face holds in a map, which is emptied when it
+  // reaches kMaxOtherGlyphs, and every character it lacks as one glyph.
+  std::array<Glyph, 256> latin1;
+  std::unordered_map<char32_t, Glyph> others;
+  Glyph missing;
 };
 
 struct TextState {
@@ -103,10 +115,11 @@ void open_faces(TextState& s);
 // The glyph cache (text_glyphs.cpp).
 // The entry of one face at one pixel size, made on first use.
 SizeEntry* find_size(FT_Face face, int pixels);
-const Glyph& glyph_of(SizeEntry& e, unsigned char byte);
+const Glyph& glyph_of(SizeEntry& e, char32_t c);
 // The pixel size a character height asks for.
 int clamp_pixels(int char_height);
-// Advance width of the first count bytes, stopping once it reaches limit.
+// Advance width of the characters of the first count bytes, stopping once it
+// reaches limit.
 std::int64_t run_width(SizeEntry& e, const char* text, int count, std::int64_t limit);
 // Draws one glyph bitmap with its top-left pixel at (left, top), clipped.
 // Answers whether any pixel was written.

@@ -4,7 +4,8 @@
 // The measures follow a common sans face, so that layouts come out about as
 // they do with real glyphs: ascent 0.905 em and descent 0.212 em (each
 // rounded), no external leading, and per-character advances by the shape of
-// the character (narrow, normal, capital, wide). The stock fixed-pitch font
+// the character (narrow, normal, capital, wide), the characters read from
+// the bytes as drawn text reads them (text_bytes.h). The stock fixed-pitch font
 // has a 12 pixel em and advances 0.6 em for every character. Everything is a
 // pure function of the character and the size, so an extent is always the
 // sum of its characters' advances and its height the font's height.
@@ -14,6 +15,7 @@
 #include <cstring>
 
 #include "runtime/platform/render/render.h"
+#include "runtime/platform/text_bytes.h"
 
 namespace {
 
@@ -36,12 +38,12 @@ int scale(int em, int thousandths) {
   return static_cast<int>((std::int64_t{em} * thousandths + 500) / 1000);
 }
 
-int advance_thousandths(unsigned char c) {
+int advance_thousandths(char32_t c) {
   if (c == ' ')
     return kSpace;
-  if (std::strchr("iljI.,:;'!|", c) && c != '\0')
+  if (c > 0 && c < 0x80 && std::strchr("iljI.,:;'!|", static_cast<int>(c)))
     return kNarrow;
-  if (std::strchr("mwMW@", c) && c != '\0')
+  if (c > 0 && c < 0x80 && std::strchr("mwMW@", static_cast<int>(c)))
     return kWide;
   if (c >= 'A' && c <= 'Z')
     return kCapital;
@@ -57,7 +59,7 @@ struct PlatFont {
 
 namespace {
 
-int advance(const PlatFont& font, unsigned char c) {
+int advance(const PlatFont& font, char32_t c) {
   return scale(font.pixels, font.fixed ? kFixedAdvance : advance_thousandths(c));
 }
 
@@ -107,8 +109,9 @@ void render_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, in
   int h = 0;
   if (canvas && font) {
     h = metrics_of(*font).height;
-    for (int i = 0; text && i < count && w < INT_MAX; ++i)
-      w += advance(*font, static_cast<unsigned char>(text[i]));
+    text_bytes::Reader reader(text, text ? static_cast<std::size_t>(std::max(count, 0)) : 0);
+    for (char32_t c = 0; w < INT_MAX && reader.next(&c);)
+      w += advance(*font, c);
   }
   if (width)
     *width = static_cast<int>(std::min<std::int64_t>(w, INT_MAX));

@@ -13,11 +13,13 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "runtime/platform/backend.h"
 #include "runtime/platform/observer.h"
 #include "runtime/platform/render/render.h"
+#include "runtime/platform/text_bytes.h"
 #include "runtime/platform/winsys/winsys.h"
 
 // The page's side (web_library.js).
@@ -37,10 +39,14 @@ void velko_web_menu_item_added(int menu, int index, unsigned flags, unsigned id,
                                int popup, int checked);
 void velko_web_menu_attached(int window, int bar);
 void velko_web_menu_item_checked(int menu, int index, int checked);
-void velko_web_log_line(const char* text);
 void velko_web_screen_size(int* width, int* height);
 void velko_web_closed();
 }
+
+// The log panel shows a line with the characters the other backends draw:
+// read by the rule of text_bytes.h and handed to the page in UTF-8.
+EM_JS(void, velko_web_log_text, (const char* utf8),
+      { Module.velkoPage.logLine(UTF8ToString(utf8)); });
 
 namespace {
 
@@ -190,7 +196,8 @@ void menu_item_checked(WinsysMenuItem* item) {
 }
 
 void log_line(const char* text) {
-  velko_web_log_line(text);
+  const std::string line = text_bytes::to_utf8(text, std::strlen(text));
+  velko_web_log_text(line.c_str());
 }
 
 void no_event(int, int, int, int) {}

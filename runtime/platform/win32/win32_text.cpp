@@ -2,10 +2,17 @@
 // made by name at a character height, metrics, extents and text output. A
 // call selects the font it is given and puts the previous one back; fonts
 // belong to the caller, who deletes the ones it created.
+//
+// Text is read by the rule every backend reads it by (text_bytes.h): UTF-8
+// when the whole text is, else Windows-1252. It is converted to UTF-16 and
+// measured and drawn with the wide-character calls, so that Windows shows
+// the characters the other backends show.
 #include <algorithm>
 #include <climits>
+#include <string>
 #include <vector>
 
+#include "runtime/platform/text_bytes.h"
 #include "runtime/platform/win32/win32_internal.h"
 
 namespace {
@@ -30,15 +37,40 @@ struct FontScope {
   W32Selection selection;
 };
 
+// The characters of count bytes of text in UTF-16: never more units than
+// bytes.
+std::wstring wide_of(const char* text, int count) {
+  std::wstring wide;
+  wide.reserve(static_cast<std::size_t>(count));
+  text_bytes::Reader reader(text, static_cast<std::size_t>(count));
+  for (char32_t c = 0; reader.next(&c);) {
+    if (c >= 0x10000) {
+      wide += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+      wide += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      wide += static_cast<wchar_t>(c);
+    }
+  }
+  return wide;
+}
+
+int length_of(const std::wstring& wide) {
+  return static_cast<int>(std::min<std::size_t>(wide.size(), INT_MAX));
+}
+
+bool low_surrogate(wchar_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 // Characters wholly left of the canvas are dropped before drawing, so the
 // position handed to GDI stays near the canvas. Their advances tell where
 // the rest begins; the slack covers glyphs that overhang their cells.
 // False when nothing of the text can reach the canvas.
-bool drop_hidden_start(HDC dc, const TEXTMETRICA& metrics, std::int64_t* x, const char** text,
+bool drop_hidden_start(HDC dc, const TEXTMETRICA& metrics, std::int64_t* x, const wchar_t** text,
                        int* count) {
   std::vector<INT> ends(static_cast<std::size_t>(*count));
   SIZE size = {};
-  if (!GetTextExtentExPointA(dc, *text, *count, INT_MAX, nullptr, ends.data(), &size))
+  if (!GetTextExtentExPointW(dc, *text, *count, INT_MAX, nullptr, ends.data(), &size))
     return true;  // nothing known: leave the text as it is
   const std::int64_t slack = 2 * (std::int64_t{metrics.tmMaxCharWidth} + metrics.tmHeight);
   if (*x + ends.back() + slack < 0)
@@ -46,6 +78,9 @@ bool drop_hidden_start(HDC dc, const TEXTMETRICA& metrics, std::int64_t* x, cons
   int dropped = 0;
   while (dropped < *count - 1 && *x + ends[static_cast<std::size_t>(dropped)] + slack < 0)
     ++dropped;
+  // A character beyond U+FFFF is two units: it goes whole or stays whole.
+  if (dropped > 0 && low_surrogate((*text)[dropped]))
+    --dropped;
   if (dropped > 0) {
     *x += ends[static_cast<std::size_t>(dropped - 1)];
     *text += dropped;
@@ -104,8 +139,9 @@ void w32_text_extent(PlatCanvas* canvas, PlatFont* font, const char* text, int c
       *height = tm.tmHeight;
     return;
   }
+  const std::wstring wide = wide_of(text, count);
   SIZE size = {};
-  if (GetTextExtentPointA(scope.dc, text, count, &size)) {
+  if (GetTextExtentPoint32W(scope.dc, wide.c_str(), length_of(wide), &size)) {
     *width = size.cx;
     *height = size.cy;
   }
@@ -126,12 +162,17 @@ void w32_text_out(PlatCanvas* canvas, PlatFont* font, std::int64_t x, std::int64
   // nothing; what starts left of it may still reach it.
   if (x >= width || y >= height || y + tm.tmHeight <= 0)
     return;
-  if (x < 0 && !drop_hidden_start(scope.dc, tm, &x, &text, &count))
+  const std::wstring wide = wide_of(text, count);
+  const wchar_t* units = wide.c_str();
+  int length = length_of(wide);
+  if (length == 0)
+    return;
+  if (x < 0 && !drop_hidden_start(scope.dc, tm, &x, &units, &length))
     return;
   const COLORREF saved_color = SetTextColor(scope.dc, text_color);
   const int saved_mode = SetBkMode(scope.dc, opaque ? OPAQUE : TRANSPARENT);
   const COLORREF saved_background = opaque ? SetBkColor(scope.dc, background) : CLR_INVALID;
-  TextOutA(scope.dc, static_cast<int>(x), static_cast<int>(y), text, count);
+  TextOutW(scope.dc, static_cast<int>(x), static_cast<int>(y), units, length);
   if (saved_background != CLR_INVALID)
     SetBkColor(scope.dc, saved_background);
   SetBkMode(scope.dc, saved_mode);
