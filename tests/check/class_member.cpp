@@ -222,8 +222,10 @@ int main(int argc, char** argv) {
       for (std::string line; std::getline(lines, line);)
         VELKO_log("%s\n", line.substr(0, 900).c_str());
     }
-    if (events == 1 && is("badtext"))
+    if (events == 1 && is("badtext")) {
       VELKO_log("bad \xff\xfe bytes, U+FFFF \xef\xbf\xbf, \x1b[31m escape, ]]> </pre></script>\n");
+      VELKO_log("valid UTF-8 that XML forbids: U+FFFF \xef\xbf\xbf, U+FFFE \xef\xbf\xbe\n");
+    }
     if (events == 4 && is("crash"))
       std::abort();
     if (events == 4 && is("early"))
