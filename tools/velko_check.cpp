@@ -4,6 +4,7 @@
 //
 //   velko-check [-s SCRIPT] [-o FOLDER] [-t SECONDS] PROGRAM [ARGUMENT...]
 //   velko-check --class [OPTION...] (-r REFERENCE | -R FOLDER) SUBMISSION...
+//   velko-check merge [-o FOLDER] [--format F] SLICE_FOLDER...
 //
 // The second form checks a whole class against a reference (tools/check/,
 // docs/checking.md).
@@ -37,6 +38,8 @@
 #include <vector>
 
 #include "tools/check/class_run.h"
+#include "tools/check/merge.h"
+#include "tools/check/platform_formats.h"
 
 namespace fs = std::filesystem;
 
@@ -235,6 +238,10 @@ void class_usage(const char* why) {
       "  --file-size MB    size of each file a run writes, 0 for none (default: 64)\n"
       "  --output-limit KB what a run may print (default: 1024)\n"
       "  --processes N     processes a run may have at once (default: 16)\n"
+      "  --points P[,P...] a script's points: one for all, or one a script (default: 1)\n"
+      "  --format F[,F]    also the course platforms' results: gradescope, prairielearn\n"
+      "  --shard K/N       check the K-th of N slices of the class, cut by the students' names;\n"
+      "                    velko-check merge makes the class's reports from all N\n"
       "Exit status: 0 every program matched, 1 some did not, 4 the reference could not be\n"
       "made or read, or the reports not written, 64 the command line was wrong.\n");
 }
@@ -310,6 +317,12 @@ bool parse_class(int argc, char** argv, check::ClassOptions* o) {
       o->settings.limits.output_bytes = static_cast<long long>(n * 1024);
     } else if (flag == "--processes" && (good = number_in(value, 1, 100000, &n))) {
       o->settings.limits.processes = static_cast<int>(n);
+    } else if (flag == "--points") {
+      good = check::parse_points(value, &o->points);
+    } else if (flag == "--format") {
+      good = check::parse_formats(value, &o->formats);
+    } else if (flag == "--shard") {
+      good = check::parse_shard(value, &o->shard);
     } else if (good) {
       class_usage(("unknown option: " + flag).c_str());
       return false;
@@ -329,6 +342,10 @@ bool parse_class(int argc, char** argv, check::ClassOptions* o) {
     class_usage("give the reference: either -r PROGRAM or -R FOLDER");
     return false;
   }
+  if (o->points.size() > 1 && o->points.size() != std::max<std::size_t>(1, o->scripts.size())) {
+    class_usage("--points: give one number for all scripts, or one a script");
+    return false;
+  }
   return true;
 }
 
@@ -341,6 +358,8 @@ int main(int argc, char** argv) {
       return USAGE;
     return check::run_class(options);
   }
+  if (argc > 1 && std::strcmp(argv[1], "merge") == 0)
+    return check::run_merge(argc, argv);
   Options options;
   if (!parse(argc, argv, &options))
     return USAGE;

@@ -200,6 +200,8 @@ int run_class(const ClassOptions& options) {
     std::fprintf(stderr, "velko-check: %s\n", why.c_str());
     return 64;
   }
+  result.class_students = static_cast<long long>(result.students.size());
+  keep_shard(options.shard, &result.students, &result.class_fingerprint);
   const int jobs = options.jobs > 0
                        ? options.jobs
                        : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
@@ -336,9 +338,7 @@ int run_class(const ClassOptions& options) {
   result.wall_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   result.checker_cpu_seconds = cpu_seconds(RUSAGE_SELF) - checker_cpu_before;
-  const bool written = write_json(out.string(), options, result) &&
-                       write_junit(out.string(), result) &&
-                       write_html(out.string(), options, result);
+  const bool written = write_reports(out.string(), options, result);
   if (!written) {
     std::fprintf(stderr, "velko-check: cannot write the reports in %s\n", out.c_str());
     return 4;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/check/compare.h"
+#include "tools/check/shard.h"
 
 namespace check {
 
@@ -18,6 +19,9 @@ struct ClassOptions {
   std::string output = "velko-check-class";
   int jobs = 0;  // 0: one per core
   Settings settings;
+  std::vector<std::string> formats;  // course platforms' results to write too (--format)
+  Shard shard;                       // the slice of the class to check (--shard K/N)
+  std::vector<double> points;        // a script's points (--points): one for all, or one each
 };
 
 struct Student {
@@ -42,6 +46,8 @@ struct ClassResult {
   std::vector<RunResult> reference_runs;
   double wall_seconds = 0, checker_cpu_seconds = 0, programs_cpu_seconds = 0;
   bool all_match = false;
+  long long class_students = 0;   // before the class was cut into slices
+  std::string class_fingerprint;  // of the whole class, for a slice
 };
 
 // Exit status: 0 every program matched, 1 some did not, 4 the reference
