@@ -11,6 +11,8 @@
 //   logs      writes to the log window without end
 //   memory    allocates without end     fork      starts processes that stay
 //   nostart   ends without starting the runtime
+//   garbage   as the reference, but logs and prints bytes no report may
+//             take as they are: invalid UTF-8, U+FFFF, controls, markup
 #include <signal.h>
 #include <unistd.h>
 
@@ -45,6 +47,12 @@ int main(int argc, char** argv) {
       VELKO_set_logging(1);
     }
     VELKO_log(is("logline") && events == 3 ? "event three\n" : "event %d\n", events);
+    if (events == 1 && is("garbage")) {
+      const char* const bad =
+          "\xff\xfe \xef\xbf\xbf \x01\x1b[31m </pre><script>alert(1)</script> ]]>";
+      VELKO_log("%s\n", bad);
+      std::printf("%s\n", bad);
+    }
     if (events == 4 && is("crash"))
       std::abort();
     if (events == 4 && is("early"))

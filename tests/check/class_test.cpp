@@ -26,14 +26,6 @@ CheckRun check_class(const std::string& arguments) {
   return check("--class " + arguments);
 }
 
-// A student's folder whose program runs the class member the given way.
-void add_student(const std::string& name, const std::string& how) {
-  fs::create_directories("class/" + name);
-  const std::string program = "class/" + name + "/solution";
-  write_file(program, "#!/bin/sh\nexec " + std::string(VELKO_CLASS_MEMBER_PATH) + " " + how + "\n");
-  chmod(program.c_str(), 0755);
-}
-
 // The line of results.json that opens the student's entry.
 std::string student_line(const std::string& json, const std::string& name) {
   std::istringstream in(json);

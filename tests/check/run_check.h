@@ -2,10 +2,14 @@
 // checker's tests: its exit status and everything it printed.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+
+#include "tests/support/files.h"
 
 struct CheckRun {
   int status = -1;
@@ -26,3 +30,14 @@ inline CheckRun check(const std::string& arguments) {
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
+
+#ifdef VELKO_CLASS_MEMBER_PATH
+// A student's folder, class/NAME, whose program runs the class member the
+// given way (tests/check/class_member.cpp).
+inline void add_student(const std::string& name, const std::string& how) {
+  std::filesystem::create_directories("class/" + name);
+  const std::string program = "class/" + name + "/solution";
+  write_file(program, "#!/bin/sh\nexec " + std::string(VELKO_CLASS_MEMBER_PATH) + " " + how + "\n");
+  chmod(program.c_str(), 0755);
+}
+#endif

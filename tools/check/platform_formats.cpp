@@ -77,8 +77,9 @@ std::vector<Image> run_images(const ReportRun& r, const PictureStore& pictures, 
 }
 
 std::string run_text(const ReportRun& r) {
-  std::string text = r.status + ": " + r.message + "\nIt " + r.words + "; the reference " +
-                     r.reference_words + ".\n";
+  std::string text = r.status + ": " + r.message + "\n";
+  if (!r.words.empty())
+    text += "It " + r.words + "; the reference " + r.reference_words + ".\n";
   if (!r.log.match) {
     text += "Log window: " + std::to_string(r.log.only_reference) + " line(s) missing (-), " +
             std::to_string(r.log.only_student) + " extra (+):\n";
@@ -144,9 +145,10 @@ std::string gradescope_results(const ReportData& data, const ReportStudent& s,
   for (std::size_t j = 0; j < s.runs.size(); ++j) {
     const ReportRun& r = s.runs[j];
     seconds += r.seconds;
-    std::string html = "<p><strong>" + markup(r.status) + "</strong>: " + markup(r.message) +
-                       "</p><p>It " + markup(r.words) + "; the reference " +
-                       markup(r.reference_words) + ".</p>";
+    std::string html =
+        "<p><strong>" + markup(r.status) + "</strong>: " + markup(r.message) + "</p>";
+    if (!r.words.empty())
+      html += "<p>It " + markup(r.words) + "; the reference " + markup(r.reference_words) + ".</p>";
     for (const Image& image : run_images(r, pictures, &budget, &left_out))
       html += "<figure><img src=\"" + image.url + "\" alt=\"" + markup(image.label) +
               "\" width=\"300\"><figcaption>" + markup(image.label) + "</figcaption></figure>";

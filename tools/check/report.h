@@ -27,5 +27,7 @@ std::string results_json(const ReportData& data, bool details);
 
 // "12.500": the figures of the reports.
 std::string number(double value);
+// A share of pixels, to ten digits: a slice's share read back is the same.
+std::string share_number(double value);
 
 }  // namespace check

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <set>
 
 #include "tools/check/clean_text.h"
 #include "tools/check/picture.h"
+#include "tools/check/report.h"
 #include "tools/check/safe_file.h"
 
 namespace fs = std::filesystem;
@@ -77,7 +79,7 @@ ReportRun report_run(const RunResult& r, double points, const std::string& folde
     q.pixels = p.pixels.total;
     q.differing = p.pixels.differing;
     q.beyond_tolerance = p.pixels.beyond_tolerance;
-    q.share_percent = p.pixels.share_percent();
+    q.share_percent = std::strtod(share_number(p.pixels.share_percent()).c_str(), nullptr);
     q.file = relative(p.got, folder);
     q.reference_file = relative(p.reference, folder);
     q.difference_file = relative(p.difference, folder);

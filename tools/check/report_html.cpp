@@ -185,8 +185,10 @@ std::string student_html(const ReportStudent& st) {
     << "<p>Program: " << markup(st.program) << "</p>\n";
   for (const ReportRun& r : st.runs) {
     o << "<section><h2>Script " << markup(r.script) << ": " << badge(r.status) << " score "
-      << number(r.score) << "</h2>\n<p>" << markup(r.message) << "</p>\n<p>It " << markup(r.words)
-      << "; the reference " << markup(r.reference_words) << ".</p>\n";
+      << number(r.score) << "</h2>\n<p>" << markup(r.message) << "</p>\n";
+    if (!r.words.empty())
+      o << "<p>It " << markup(r.words) << "; the reference " << markup(r.reference_words)
+        << ".</p>\n";
     if (!r.pictures.empty()) {
       o << "<table class=\"pics\"><tr><th>window</th><th>student</th><th>reference</th>"
         << "<th>difference</th><th>pixels beyond the tolerance</th></tr>\n";

@@ -11,9 +11,9 @@ namespace check {
 
 bool parse_shard(const std::string& text, Shard* shard) {
   const auto slash = text.find('/');
-  if (slash == std::string::npos || slash == 0 || slash + 1 == text.size() ||
-      text.find_first_not_of("0123456789/") != std::string::npos || slash > 5 ||
-      text.size() - slash - 1 > 5)
+  if (slash == std::string::npos || text.find('/', slash + 1) != std::string::npos || slash == 0 ||
+      slash + 1 == text.size() || text.find_first_not_of("0123456789/") != std::string::npos ||
+      slash > 5 || text.size() - slash - 1 > 5)
     return false;
   const int k = std::atoi(text.substr(0, slash).c_str());
   const int n = std::atoi(text.substr(slash + 1).c_str());

@@ -19,7 +19,7 @@ if [ -n "${SLURM_ARRAY_TASK_ID:-}" ]; then
   n=${VELKO_SLICES:-${SLURM_ARRAY_TASK_COUNT:?}}
 elif [ -n "${JOB_COMPLETION_INDEX:-}" ]; then
   k=$((JOB_COMPLETION_INDEX + 1))
-  n=${VELKO_SLICES:?set VELKO_SLICES to the Job's completions}
+  n=${VELKO_SLICES:?set VELKO_SLICES to the number of completions}
 else
   echo "slice.sh: no SLURM_ARRAY_TASK_ID or JOB_COMPLETION_INDEX: which slice is this?" >&2
   exit 64
