@@ -13,10 +13,15 @@ try {
     const page = await browser.newPage();
     await page.setCacheEnabled(false);
     await page.goto(index, {waitUntil: 'load'});
-    paints.push(await page.evaluate(() => {
-      const paint = performance.getEntriesByName('first-contentful-paint')[0];
-      return paint ? paint.startTime : NaN;
-    }));
+    // The entry may come after 'load': wait for it (at most 10 s).
+    paints.push(await page.evaluate(() => new Promise(resolve => {
+      new PerformanceObserver(list => {
+        const paint = list.getEntriesByName('first-contentful-paint')[0];
+        if (paint)
+          resolve(paint.startTime);
+      }).observe({type: 'paint', buffered: true});
+      setTimeout(() => resolve(10000), 10000);
+    })));
     await page.close();
   }
 } finally {

@@ -102,6 +102,25 @@ TEST(ReportText, SlicesPointsAndFormatsAreReadOrRefused) {
   EXPECT_TRUE(check::parse_formats("prairielearn,gradescope,prairielearn", &formats));
   EXPECT_EQ(formats, (std::vector<std::string>{"prairielearn", "gradescope"}));
   EXPECT_FALSE(check::parse_formats("moodle", &formats));
+  // A difference keeps its changes and three lines around each.
+  using Lines = std::vector<std::string>;
+  const auto same = [](int n) {
+    Lines lines;
+    for (int i = 0; i < n; ++i)
+      lines.push_back("  " + std::to_string(i));
+    return lines;
+  };
+  EXPECT_EQ(check::changes(same(20)), Lines{});
+  Lines one = same(20);
+  one[10] = "+ x";
+  EXPECT_EQ(check::changes(one), (Lines{"  ... 7 lines alike", "  7", "  8", "  9", "+ x", "  11",
+                                        "  12", "  13", "  ... 6 lines alike"}));
+  Lines two = one;
+  two[0] = "- y";
+  two[14] = "- z";
+  EXPECT_EQ(check::changes(two),
+            (Lines{"- y", "  1", "  2", "  3", "  ... 3 lines alike", "  7", "  8", "  9", "+ x",
+                   "  11", "  12", "  13", "- z", "  15", "  16", "  17", "  ... 2 lines alike"}));
   // Only a match earns a script's points in full.
   EXPECT_EQ(check::points_for(100, 4), 4);
   EXPECT_EQ(check::points_for(99.999, 4), 3.99);

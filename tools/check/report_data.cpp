@@ -45,6 +45,34 @@ double round3(double value) {
   return std::round(value * 1000) / 1000;
 }
 
+}  // namespace
+
+std::vector<std::string> changes(const std::vector<std::string>& lines) {
+  constexpr std::size_t AROUND = 3;
+  std::vector<std::size_t> changed;
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (!lines[i].empty() && lines[i][0] != ' ')
+      changed.push_back(i);
+  std::vector<std::string> out;
+  std::size_t next = 0;  // the first line not yet shown or counted
+  for (std::size_t k = 0; k < changed.size(); ++k) {
+    const std::size_t from = changed[k] > AROUND ? changed[k] - AROUND : 0;
+    if (from > next)
+      out.push_back("  ... " + std::to_string(from - next) + " lines alike");
+    std::size_t to = std::min(lines.size(), changed[k] + AROUND + 1);
+    while (k + 1 < changed.size() && changed[k + 1] < to + AROUND)
+      to = std::min(lines.size(), changed[++k] + AROUND + 1);
+    for (std::size_t i = std::max(from, next); i < to; ++i)
+      out.push_back(lines[i]);
+    next = std::max(next, to);
+  }
+  if (!changed.empty() && next < lines.size())
+    out.push_back("  ... " + std::to_string(lines.size() - next) + " lines alike");
+  return out;
+}
+
+namespace {
+
 ReportRun report_run(const RunResult& r, double points, const std::string& folder,
                      PictureStore* pictures) {
   ReportRun run;
@@ -102,7 +130,7 @@ ReportRun report_run(const RunResult& r, double points, const std::string& folde
   };
   run.log = lines(r.log, r.transcript.log.size());
   run.events = lines(r.events, r.transcript.events.size());
-  run.log_difference = clean_lines(r.log.lines, DIFFERENCE_LINES, LINE_BYTES);
+  run.log_difference = clean_lines(changes(r.log.lines), DIFFERENCE_LINES, LINE_BYTES);
   run.events_shown = clean_lines(r.transcript.events, EVENTS_SHOWN, LINE_BYTES);
   run.output = clean_line(r.outcome.output.substr(0, OUTPUT_BYTES), OUTPUT_BYTES);
   return run;

@@ -45,7 +45,7 @@ struct ReportRun {
   std::string words, reference_words;   // how it and the reference ended
   std::vector<ReportPicture> pictures;  // the final window first
   ReportLines log, events;
-  std::vector<std::string> log_difference;  // "  same", "- reference only", "+ student only"
+  std::vector<std::string> log_difference;  // changes(): "- reference only", "+ student only"
   std::vector<std::string> events_shown;    // the first events it used
   std::string output;                       // the start of what it printed
 };
@@ -124,6 +124,11 @@ void assign_pages(ReportData* data);
 void add_up(ReportData* data);
 
 const char* ending_name(Ending ending);
+
+// A line difference ("  same", "- reference only", "+ student only") cut to
+// its changes and three lines around each: a run of lines alike between
+// them says only how many there were. Nothing when all are alike.
+std::vector<std::string> changes(const std::vector<std::string>& lines);
 
 // Now, in UTC and ISO 8601.
 std::string report_time();

@@ -24,7 +24,7 @@ const char* const STYLE = R"(
 body{font:14px/1.4 sans-serif;margin:1em 2em;color:#222}
 h1{font-size:1.4em} h2{font-size:1.15em;margin-top:1.5em} table{border-collapse:collapse}
 th,td{border:1px solid #ccc;padding:4px 6px;vertical-align:top;text-align:left}
-th.sortable{cursor:pointer;background:#eef} th.sortable:after{content:" \2195";color:#888}
+th.sortable{cursor:pointer;background:#eef;white-space:nowrap} th.sortable:after{content:" \2195";color:#888}
 .thumb{width:120px;cursor:zoom-in;border:1px solid #999;image-rendering:pixelated;vertical-align:top}
 .full{width:300px;border:1px solid #999;cursor:zoom-in;image-rendering:pixelated}
 .status{font-weight:bold;padding:1px 5px;border-radius:3px;white-space:nowrap}
@@ -68,6 +68,13 @@ document.addEventListener('click', e => {
 std::string share(double percent) {
   char text[32];
   std::snprintf(text, sizeof text, "%.4g", percent);
+  return text;
+}
+
+// Points as a teacher writes them: 5, 2.5, 3.99.
+std::string plain(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", value);
   return text;
 }
 
@@ -134,7 +141,7 @@ std::string index_html(const ReportData& data) {
     << " students match the reference</h1>\n<p>Reference: " << markup(data.reference)
     << ". Scripts:";
   for (const ReportScript& s : data.scripts)
-    o << " " << markup(s.name) << " (" << number(s.points) << " points)";
+    o << " " << markup(s.name) << " (" << plain(s.points) << " points)";
   o << ". Tolerance: " << data.settings.tolerance << " levels a channel, "
     << number(data.settings.max_diff_percent) << " % of the pixels. Made " << markup(data.created)
     << ".</p>\n<div id=\"summary\"><table "
@@ -181,7 +188,7 @@ std::string student_html(const ReportStudent& st) {
   std::ostringstream o;
   o << page_head("velko-check: " + st.name) << "<p><a href=\"../index.html\">The class</a></p>\n"
     << "<h1>" << markup(st.name) << ": " << badge(st.status) << " score " << number(st.score)
-    << ", " << number(st.points) << " of " << number(st.max_points) << " points</h1>\n"
+    << ", " << plain(st.points) << " of " << plain(st.max_points) << " points</h1>\n"
     << "<p>Program: " << markup(st.program) << "</p>\n";
   for (const ReportRun& r : st.runs) {
     o << "<section><h2>Script " << markup(r.script) << ": " << badge(r.status) << " score "
