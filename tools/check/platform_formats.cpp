@@ -149,9 +149,16 @@ std::string gradescope_results(const ReportData& data, const ReportStudent& s,
         "<p><strong>" + markup(r.status) + "</strong>: " + markup(r.message) + "</p>";
     if (!r.words.empty())
       html += "<p>It " + markup(r.words) + "; the reference " + markup(r.reference_words) + ".</p>";
-    for (const Image& image : run_images(r, pictures, &budget, &left_out))
-      html += "<figure><img src=\"" + image.url + "\" alt=\"" + markup(image.label) +
-              "\" width=\"300\"><figcaption>" + markup(image.label) + "</figcaption></figure>";
+    // Side by side in a table, sized and bordered by attributes: a sanitizer
+    // that drops style attributes keeps these.
+    const std::vector<Image> images = run_images(r, pictures, &budget, &left_out);
+    if (!images.empty()) {
+      html += "<table><tr>";
+      for (const Image& image : images)
+        html += "<td><img src=\"" + image.url + "\" alt=\"" + markup(image.label) +
+                "\" width=\"240\" border=\"1\"><br>" + markup(image.label) + "</td>";
+      html += "</tr></table>";
+    }
     if (!r.log.match) {
       html += "<p>Log window: " + std::to_string(r.log.only_reference) + " line(s) missing (-), " +
               std::to_string(r.log.only_student) + " extra (+):</p><pre>";
