@@ -164,6 +164,13 @@ TEST(VelkoCheckSlices, MergeRefusesSlicesThatDoNotMakeOneClass) {
          write_file("t/s2/slice.json", json.substr(0, json.size() / 2));
        },
        "t/s1 t/s2", 4, "t/s2/slice.json: "},
+      {"a slice of a billion",
+       [&] {
+         std::string json = read_file("t/s2/slice.json");
+         json.replace(json.find("\"count\": 2"), 10, "\"count\": 2000000000");
+         write_file("t/s2/slice.json", json);
+       },
+       "t/s1 t/s2", 4, "no slice K of N in it"},
       {"a picture changed", [&] { write_file(a_picture(), "\x89PNG\r\n\x1a\nnot this one"); },
        "t/s1 t/s2", 4, "does not hold the picture its name says"},
   };

@@ -26,6 +26,12 @@ long long whole(const Json& v) {
   return std::isfinite(n) && std::fabs(n) < 9e15 ? static_cast<long long>(n) : 0;
 }
 
+// A count that sizes something: from 0 to `high`, or -1 when it is not one.
+int count(const Json& v, int high) {
+  const long long n = whole(v);
+  return n >= 0 && n <= high ? static_cast<int>(n) : -1;
+}
+
 double figure(const Json& v, double low = 0, double high = 1e12) {
   const double n = v.num();
   return std::isfinite(n) ? std::min(high, std::max(low, n)) : low;
@@ -59,8 +65,8 @@ bool read_run(const Json& v, ReportRun* r, std::string* why) {
   r->folder = text(v["folder"]);
   const Json& e = v["ended"];
   r->how = text(e["how"], 32);
-  r->exit_status = static_cast<int>(whole(e["exit_status"]));
-  r->signal = static_cast<int>(whole(e["signal"]));
+  r->exit_status = count(e["exit_status"], 255);
+  r->signal = count(e["signal"], 255);
   r->started_runtime = e["started_runtime"].flag();
   r->closed_by_checker = e["closed_by_checker"].flag();
   r->events_given = whole(e["events_given"]);
@@ -127,8 +133,8 @@ bool read_slice(const std::string& folder, ReportData* data, std::string* why) {
   *data = ReportData{};
   data->created = text(v["created"], 64);
   const Json& slice = v["slice"];
-  data->shard_index = static_cast<int>(whole(slice["index"]));
-  data->shard_count = static_cast<int>(whole(slice["count"]));
+  data->shard_index = count(slice["index"], 10000);
+  data->shard_count = count(slice["count"], 10000);
   data->class_students = whole(slice["class_students"]);
   data->class_fingerprint = text(slice["class_fingerprint"], 64);
   const Json& s = v["settings"];
@@ -140,7 +146,7 @@ bool read_slice(const std::string& folder, ReportData* data, std::string* why) {
   data->settings.limits.memory_mb = whole(s["memory_mb"]);
   data->settings.limits.file_mb = whole(s["file_mb"]);
   data->settings.limits.output_bytes = whole(s["output_bytes"]);
-  data->settings.limits.processes = static_cast<int>(whole(s["processes"]));
+  data->settings.limits.processes = count(s["processes"], 100000);
   for (const Json& script : v["scripts"].items)
     data->scripts.push_back(
         {text(script["name"], NAME_BYTES), text(script["file"]), figure(script["points"], 0, 1e6)});
