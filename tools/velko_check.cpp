@@ -62,7 +62,8 @@ void usage(const char* why) {
                "  -s SCRIPT   the script file to play as the program's input (default: none)\n"
                "  -o FOLDER   where to leave the transcript (default: velko-check-output)\n"
                "  -t SECONDS  the time the program may take (default: 10)\n"
-               "velko-check --class --help: checking a whole class against a reference\n");
+               "velko-check --class --help: checking a whole class against a reference\n"
+               "velko-check merge --help: the class's reports from its slices (--shard K/N)\n");
 }
 
 bool parse(int argc, char** argv, Options* options) {
