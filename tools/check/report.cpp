@@ -51,7 +51,7 @@ void json_run(std::ostream& o, const ReportRun& r, bool details) {
       << ", \"reference_missing\": " << boolean(p.reference_missing)
       << ", \"same_size\": " << boolean(p.same_size) << ", \"pixels\": " << p.pixels
       << ", \"differing\": " << p.differing << ", \"beyond_tolerance\": " << p.beyond_tolerance
-      << ", \"share_percent\": " << share_number(p.share_percent)
+      << ", \"share_percent\": " << precise(p.share_percent)
       << ", \"file\": " << json_string(p.file)
       << ", \"reference_file\": " << json_string(p.reference_file)
       << ", \"difference_file\": " << json_string(p.difference_file)
@@ -144,7 +144,7 @@ std::string number(double value) {
   return text;
 }
 
-std::string share_number(double value) {
+std::string precise(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.10g", value);
   return text;

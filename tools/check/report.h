@@ -27,7 +27,8 @@ std::string results_json(const ReportData& data, bool details);
 
 // "12.500": the figures of the reports.
 std::string number(double value);
-// A share of pixels, to ten digits: a slice's share read back is the same.
-std::string share_number(double value);
+// A figure to ten digits, as a teacher writes it (5, 2.5, 0.0003388): a
+// share of pixels in a slice read back is the same.
+std::string precise(double value);
 
 }  // namespace check

@@ -107,7 +107,7 @@ ReportRun report_run(const RunResult& r, double points, const std::string& folde
     q.pixels = p.pixels.total;
     q.differing = p.pixels.differing;
     q.beyond_tolerance = p.pixels.beyond_tolerance;
-    q.share_percent = std::strtod(share_number(p.pixels.share_percent()).c_str(), nullptr);
+    q.share_percent = std::strtod(precise(p.pixels.share_percent()).c_str(), nullptr);
     q.file = relative(p.got, folder);
     q.reference_file = relative(p.reference, folder);
     q.difference_file = relative(p.difference, folder);

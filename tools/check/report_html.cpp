@@ -71,13 +71,6 @@ std::string share(double percent) {
   return text;
 }
 
-// Points as a teacher writes them: 5, 2.5, 3.99.
-std::string plain(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.10g", value);
-  return text;
-}
-
 std::string status_class(const std::string& status) {
   return status == "match" ? "match" : status == "differs" ? "differs" : "bad";
 }
@@ -141,7 +134,7 @@ std::string index_html(const ReportData& data) {
     << " students match the reference</h1>\n<p>Reference: " << markup(data.reference)
     << ". Scripts:";
   for (const ReportScript& s : data.scripts)
-    o << " " << markup(s.name) << " (" << plain(s.points) << " points)";
+    o << " " << markup(s.name) << " (" << precise(s.points) << " points)";
   o << ". Tolerance: " << data.settings.tolerance << " levels a channel, "
     << number(data.settings.max_diff_percent) << " % of the pixels. Made " << markup(data.created)
     << ".</p>\n<div id=\"summary\"><table "
@@ -188,7 +181,7 @@ std::string student_html(const ReportStudent& st) {
   std::ostringstream o;
   o << page_head("velko-check: " + st.name) << "<p><a href=\"../index.html\">The class</a></p>\n"
     << "<h1>" << markup(st.name) << ": " << badge(st.status) << " score " << number(st.score)
-    << ", " << plain(st.points) << " of " << plain(st.max_points) << " points</h1>\n"
+    << ", " << precise(st.points) << " of " << precise(st.max_points) << " points</h1>\n"
     << "<p>Program: " << markup(st.program) << "</p>\n";
   for (const ReportRun& r : st.runs) {
     o << "<section><h2>Script " << markup(r.script) << ": " << badge(r.status) << " score "
