@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;  // the course's settings keep the default memory limit
+constexpr bool kSanitized = true;  // the address sanitizer needs more address space than any limit
 #else
 constexpr bool kSanitized = false;
 #endif
@@ -52,13 +52,14 @@ std::map<std::string, std::string> files(const std::string& folder) {
 }  // namespace
 
 TEST(VelkoCheckSlices, FourSlicesMergedAreOneRunOverTheClass) {
-  if (kSanitized)
-    GTEST_SKIP() << "the course's settings keep a memory limit the address sanitizer exceeds";
   ScopedTempDir dir;
   const std::string course = std::string(VELKO_SOURCE_DIR) + "/examples/course";
   fs::create_directories("course");
   for (const char* part : {"check.conf", "scripts", "cluster"})
     fs::copy(course + "/" + part, std::string("course/") + part, fs::copy_options::recursive);
+  if (kSanitized)
+    write_file("course/check.conf",
+               read_file("course/check.conf") + "check_options+=(--memory 0)\n");
   const struct {
     const char* name;
     const char* how;
