@@ -129,8 +129,9 @@ struct Parser {
         space();
         if (i >= s.size() || s[i++] != ':')
           return fail("a missing ':'");
-        v->members.emplace_back(std::move(key), Json{});
-        if (!value(&v->members.back().second, depth + 1))
+        v->keys.push_back(std::move(key));
+        v->values.emplace_back();
+        if (!value(&v->values.back(), depth + 1))
           return false;
         space();
         if (i < s.size() && s[i] == ',') {
@@ -194,9 +195,9 @@ struct Parser {
 
 const Json& Json::operator[](const std::string& key) const {
   static const Json none;
-  for (const auto& [name, value] : members)
-    if (name == key)
-      return value;
+  for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i)
+    if (keys[i] == key)
+      return values[i];
   return none;
 }
 

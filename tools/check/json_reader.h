@@ -4,7 +4,6 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace check {
@@ -14,8 +13,11 @@ struct Json {
   bool boolean = false;
   double number = 0;
   std::string text;
-  std::vector<Json> items;                            // an array's
-  std::vector<std::pair<std::string, Json>> members;  // an object's, in order
+  std::vector<Json> items;  // an array's
+  // An object's members, in order: their names, and their values alike.
+  // (Not pairs: a pair of a type still being declared is not allowed.)
+  std::vector<std::string> keys;
+  std::vector<Json> values;
 
   // A member, or a null value when there is none (or this is no object).
   const Json& operator[](const std::string& key) const;
