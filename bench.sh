@@ -71,6 +71,7 @@ trap 'rm -rf "$out"' EXIT
 : >"$out/gbench.csv"
 : >"$out/playback.txt"
 : >"$out/class.txt"
+: >"$out/class300.txt"
 : >"$out/instructions.txt"
 : >"$out/desktop.txt"
 : >"$out/wine.txt"
@@ -84,6 +85,8 @@ if [ "$others" = 1 ]; then
   for _ in 1 2 3 4 5; do "$bin/velko_playback_bench" >>"$out/playback.txt"; done
   echo "== Class check: 30 designers on 1,000 events each, and the reference"
   bench/class_bench.sh "$bin" 3 >"$out/class.txt"
+  echo "== Class check: 300 small programs on two 500-event scripts, the report, four slices merged"
+  bench/class300_bench.sh "$bin" >"$out/class300.txt"
 fi
 if [ "$desktop" = 1 ]; then
   echo "== Desktop program under Xvfb (start-up, clicks, idle, memory)"
@@ -130,6 +133,7 @@ awk -v desktop="$desktop" -v others="$others" -v cores="$(nproc)" '
     if ($1 == "playback_copy_us") { cop[runs] = $2 }
   }
   FILENAME ~ /desktop/ { d[$1] = $2 }
+  FILENAME ~ /class300/ { c3[$1] = $2; next }
   FILENAME ~ /class/ {
     if ($1 == "class_wall_s") { cwall[++cruns] = $2 }
     if ($1 == "class_checker_cpu_s") { cchk[cruns] = $2 }
@@ -229,6 +233,16 @@ awk -v desktop="$desktop" -v others="$others" -v cores="$(nproc)" '
       row("  a page that only wakes 10 times/s", sprintf("%.2f %% renderer", wb["cpu_timer_renderer_pct"]),
           sprintf("all processes %.1f %%", wb["cpu_timer_all_pct"]), "-", "-", "-")
     }
+    if (length(c3) > 0) {
+      row("Class of 300 x 2 scripts of 500 events", sprintf("%.1f s wall", c3["class300_wall_s"]),
+          sprintf("checker %.1f s CPU, programs %.1f s", c3["class300_checker_cpu_s"], c3["class300_programs_cpu_s"]), "-", "<= 45 s", yes(c3["class300_wall_s"] <= 45))
+      row("  its index.html", sprintf("%.0f KB", c3["class300_index_bytes"] / 1000),
+          sprintf("report %.1f MB, %d pictures", c3["class300_report_bytes"] / 1e6, c3["class300_pictures"]), "-", "<= 2 MB", yes(c3["class300_index_bytes"] <= 2000000))
+      if ("class300_paint_ms" in c3)
+        row("  first paint in Chromium, median of 5", sprintf("%.0f ms", c3["class300_paint_ms"]), sprintf("max %.0f ms", c3["class300_paint_max_ms"]), "-", "<= 1 s", yes(c3["class300_paint_ms"] <= 1000))
+      row("  merging its 4 slices", sprintf("%.2f s wall", c3["class300_merge_s"]),
+          c3["class300_merge_same"] ? "grades as one run" : "GRADES DIFFER from one run", "-", "<= 5 s", yes(c3["class300_merge_s"] <= 5 && c3["class300_merge_same"]))
+    }
     if (length(ir) > 0) {
       printf "\nInstructions per call (callgrind): redraw %d, panel label %d, status line %d, log line %d, surface copy %d\n", ir["redraw"], ir["label"], ir["status"], ir["log"], ir["copy"]
     }
@@ -238,4 +252,4 @@ awk -v desktop="$desktop" -v others="$others" -v cores="$(nproc)" '
         printf "The browser build draws no text yet: its redraw leaves out the glyphs the native one draws.\n"
     }
   }
-' "$out/gbench.csv" "$out/playback.txt" "$out/class.txt" "$out/instructions.txt" "$out/desktop.txt" "$out/wine.txt" "$out/web.txt"
+' "$out/gbench.csv" "$out/playback.txt" "$out/class300.txt" "$out/class.txt" "$out/instructions.txt" "$out/desktop.txt" "$out/wine.txt" "$out/web.txt"

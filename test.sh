@@ -19,7 +19,8 @@ cd "$(dirname "$0")"
 . scripts/packages.sh
 # shellcheck disable=SC2086
 ensure_packages $BUILD_PACKAGES $CHECK_PACKAGES $DESKTOP_TEST_PACKAGES $WINDOWS_CROSS_PACKAGES \
-  $WINE_TEST_PACKAGES $FUZZ_PACKAGES $BROWSER_TEST_PACKAGES $PACKAGING_PACKAGES $WEB_BUILD_PACKAGES
+  $WINE_TEST_PACKAGES $FUZZ_PACKAGES $BROWSER_TEST_PACKAGES $PACKAGING_PACKAGES $WEB_BUILD_PACKAGES \
+  $CHECK_TEST_PACKAGES
 # The browser tests' node project (puppeteer-core), as its lock file says.
 command -v npm >/dev/null 2>&1 || ensure_packages nodejs npm
 npm ci --prefix tests/browser --no-audit --no-fund

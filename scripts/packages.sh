@@ -50,6 +50,9 @@ BENCH_PACKAGES="libcairo2-dev valgrind"
 # package (dpkg-dev) and to cut the faces down to the runtime's characters
 # (python3-fonttools).
 WEB_BUILD_PACKAGES="emscripten node-acorn nodejs dpkg-dev python3-fonttools"
+# What the tests of velko-check's course platforms and slices need: the
+# autograder zip (zip, unzip) and the platforms' schemas (python3-jsonschema).
+CHECK_TEST_PACKAGES="zip unzip python3-jsonschema"
 # The browser the tests open the project's pages in (through puppeteer-core,
 # from tests/browser/package-lock.json).
 BROWSER_TEST_PACKAGES="chromium"

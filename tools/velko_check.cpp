@@ -5,10 +5,12 @@
 //   velko-check [OPTION...] PROGRAM [ARGUMENT...]
 //   velko-check --class [OPTION...] (-r REFERENCE | -R FOLDER) SUBMISSION...
 //   velko-check --sandbox-check
+//   velko-check merge [-o FOLDER] [--format F] SLICE_FOLDER...
 //
-// The second form checks a whole class against a reference (tools/check/,
-// docs/checking.md); the third tells what the sandbox keeps a program from
-// on this machine.
+// The second form checks a whole class (or a slice of it) against a
+// reference (tools/check/, docs/checking.md); the third tells what the
+// sandbox keeps a program from on this machine; the fourth makes a class's
+// reports from its slices.
 //
 // The program runs as it was built for the desktop: the runtime's headless
 // backend is chosen through VELKO_BACKEND, and VELKO_CHECK tells it where to
@@ -33,7 +35,10 @@
 #include <vector>
 
 #include "tools/check/class_run.h"
+#include "tools/check/clean_text.h"
 #include "tools/check/files.h"
+#include "tools/check/merge.h"
+#include "tools/check/platform_formats.h"
 
 namespace fs = std::filesystem;
 
@@ -62,7 +67,8 @@ void usage(const char* why) {
                "  --sandbox MODE  auto (default: a sandbox where the machine allows it), on, off\n"
                "  --disk MB       all the program may write, in the sandbox (default: 64)\n"
                "velko-check --class --help: checking a whole class against a reference\n"
-               "velko-check --sandbox-check: what the sandbox keeps a program from here\n");
+               "velko-check --sandbox-check: what the sandbox keeps a program from here\n"
+               "velko-check merge --help: the class's reports from its slices (--shard K/N)\n");
 }
 
 bool number_in(const std::string& text, double low, double high, double* value) {
@@ -314,6 +320,10 @@ void class_usage(const char* why) {
       "  --processes N     processes a run may have at once (default: 16)\n"
       "  --sandbox MODE    auto: each run in a sandbox where the machine allows it, and a\n"
       "                    warning where not (default); on: refuse to run without; off: none\n"
+      "  --points P[,P...] a script's points: one for all, or one a script (default: 1)\n"
+      "  --format F[,F]    also the course platforms' results: gradescope, prairielearn\n"
+      "  --shard K/N       check the K-th of N slices of the class, cut by the students' names;\n"
+      "                    velko-check merge makes the class's reports from all N\n"
       "Exit status: 0 every program matched, 1 some did not, 4 the reference could not be\n"
       "made or read, or the reports not written, 64 the command line was wrong.\n");
 }
@@ -387,6 +397,12 @@ bool parse_class(int argc, char** argv, check::ClassOptions* o) {
       o->settings.limits.output_bytes = static_cast<long long>(n * 1024);
     } else if (flag == "--processes" && (good = number_in(value, 1, 100000, &n))) {
       o->settings.limits.processes = static_cast<int>(n);
+    } else if (flag == "--points") {
+      good = check::parse_points(value, &o->points);
+    } else if (flag == "--format") {
+      good = check::parse_formats(value, &o->formats);
+    } else if (flag == "--shard") {
+      good = check::parse_shard(value, &o->shard);
     } else if (good) {
       class_usage(("unknown option: " + flag).c_str());
       return false;
@@ -406,6 +422,10 @@ bool parse_class(int argc, char** argv, check::ClassOptions* o) {
     class_usage("give the reference: either -r PROGRAM or -R FOLDER");
     return false;
   }
+  if (o->points.size() > 1 && o->points.size() != std::max<std::size_t>(1, o->scripts.size())) {
+    class_usage("--points: give one number for all scripts, or one a script");
+    return false;
+  }
   return true;
 }
 
@@ -420,6 +440,8 @@ int main(int argc, char** argv) {
       return USAGE;
     return check::run_class(options);
   }
+  if (argc > 1 && std::strcmp(argv[1], "merge") == 0)
+    return check::run_merge(argc, argv);
   Options options;
   if (!parse(argc, argv, &options))
     return USAGE;

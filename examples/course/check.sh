@@ -21,5 +21,6 @@ if [ -d reference-results ]; then
 else
   reference=(-r build/reference)
 fi
-exec "$check" --class -s scripts/first.scr -s scripts/second.scr --after 2,5 -t 10 \
-  "${reference[@]}" -o check-report build/solution
+# shellcheck source=check.conf
+. ./check.conf
+exec "$check" --class "${check_options[@]}" "${reference[@]}" -o check-report build/solution

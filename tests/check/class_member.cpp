@@ -1,7 +1,8 @@
 // One student of a class as velko-check sees them: a ball that moves one
 // step an event and a line in the log window for each. How it goes wrong,
-// if it does, is its argument, or else the name of the folder it is in
-// (a class of copies of this program, one a folder):
+// if it does, is its argument, or else its file's name, or else the name of
+// the folder it is in (a class of copies of this program, one a folder);
+// a name that is none of these behaves as `match`:
 //   match     as the reference        pixel     one pixel more
 //   colour    the ball in another colour
 //   logline   one log line worded otherwise
@@ -12,6 +13,8 @@
 //   logs      writes to the log window without end
 //   memory    uses memory without end   fork      starts processes that stay
 //   nostart   ends without starting the runtime
+//   garbage   as the reference, but logs and prints bytes no report may
+//             take as they are: invalid UTF-8, U+FFFF, controls, markup
 // and as a hostile student would, against the checker and the class (the
 // paths it aims at are in a line "VELKO-TARGETS class|report|secret|port"
 // that the test appends to each copy of the program):
@@ -25,9 +28,7 @@
 //             into its log
 //   diskfill  writes 2,000 files of 1 MB
 //   pipe, zero  turns its log.txt into a named pipe, a link to /dev/zero
-//   badtext   writes invalid UTF-8 and characters XML forbids to its log
 //   fakeoom   says it ran out of memory, and fails
-// Any other name is `match`.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -160,12 +161,30 @@ void attack_after(const std::string& how, const Targets& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string how_name = argc > 1 ? argv[1] : "";
-  if (how_name.empty()) {
+  static const char* const kHows[] = {
+      "match",   "pixel",    "colour",   "logline", "animate", "early",   "crash",
+      "hang",    "print",    "bigfile",  "logs",    "memory",  "fork",    "nostart",
+      "garbage", "cheat",    "sabotage", "verdict", "stopper", "outlive", "network",
+      "snoop",   "diskfill", "pipe",     "zero",    "fakeoom"};
+  auto known = [](const std::string& name) {
+    for (const char* h : kHows)
+      if (name == h)
+        return true;
+    return false;
+  };
+  std::string how_name = argc > 1 ? argv[1] : "match";
+  if (argc <= 1) {
     const std::string self = argv[0];
     const auto slash = self.rfind('/');
-    const auto before = slash == std::string::npos ? std::string::npos : self.rfind('/', slash - 1);
-    how_name = slash == std::string::npos ? "match" : self.substr(before + 1, slash - before - 1);
+    const auto before =
+        slash == std::string::npos || slash == 0 ? std::string::npos : self.rfind('/', slash - 1);
+    const std::string file = self.substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::string folder =
+        slash == std::string::npos
+            ? ""
+            : self.substr(before == std::string::npos ? 0 : before + 1,
+                          slash - (before == std::string::npos ? 0 : before + 1));
+    how_name = known(file) ? file : known(folder) ? folder : "match";
   }
   const char* how = how_name.c_str();
   auto is = [how](const char* what) { return std::strcmp(how, what) == 0; };
@@ -222,9 +241,12 @@ int main(int argc, char** argv) {
       for (std::string line; std::getline(lines, line);)
         VELKO_log("%s\n", line.substr(0, 900).c_str());
     }
-    if (events == 1 && is("badtext")) {
-      VELKO_log("bad \xff\xfe bytes, U+FFFF \xef\xbf\xbf, \x1b[31m escape, ]]> </pre></script>\n");
+    if (events == 1 && is("garbage")) {
+      const char* const bad =
+          "\xff\xfe \xef\xbf\xbf \x01\x1b[31m </pre><script>alert(1)</script> ]]>";
+      VELKO_log("%s\n", bad);
       VELKO_log("valid UTF-8 that XML forbids: U+FFFF \xef\xbf\xbf, U+FFFE \xef\xbf\xbe\n");
+      std::printf("%s\n", bad);
     }
     if (events == 4 && is("crash"))
       std::abort();

@@ -26,14 +26,6 @@ CheckRun check_class(const std::string& arguments) {
   return check("--class " + arguments);
 }
 
-// A student's folder with a copy of the class member, which behaves as
-// the folder's name says.
-void add_student(const std::string& name) {
-  fs::create_directories("class/" + name);
-  fs::copy_file(VELKO_CLASS_MEMBER_PATH, "class/" + name + "/solution",
-                fs::copy_options::overwrite_existing);
-}
-
 // How many processes run a program of the class folder here.
 int class_processes() {
   const std::string folder = fs::current_path().string() + "/class/";
@@ -77,7 +69,7 @@ TEST(VelkoCheckClass, EachProgramIsClassifiedAndReported) {
   write_file("b.scr", kScriptB);
   for (const Student& s : kClass)
     if (!(kSanitized && std::string(s.name) == "memory"))
-      add_student(s.name);
+      add_student(s.name, s.name);
   fs::create_directories("class/empty");  // a student who handed nothing in
   const std::string memory = kSanitized ? "0" : "256";
   const CheckRun run = check_class(
@@ -110,9 +102,9 @@ TEST(VelkoCheckClass, EachProgramIsClassifiedAndReported) {
   }
   // A program that hangs is stopped at the time limit; the others above
   // had a long one, so that a slow machine does not make them hang.
-  add_student("hang");
-  const CheckRun hang = check_class("-t 1 --memory " + memory +
-                                    " -s a.scr -R out/reference -o hang class/hang/solution");
+  add_student("hang", "hang");
+  const CheckRun hang =
+      check_class("-t 1 --memory " + memory + " -s a.scr -R out/reference -o hang class/hang/hang");
   EXPECT_EQ(hang.status, 1) << hang.out;
   EXPECT_NE(hang.out.find(" hung "), std::string::npos) << hang.out;
   EXPECT_NE(hang.out.find("did not end within 1 s (it hung, after"), std::string::npos) << hang.out;
@@ -139,11 +131,11 @@ TEST(VelkoCheckClass, EachProgramIsClassifiedAndReported) {
 TEST(VelkoCheckClass, KeptReferenceAndToleranceDecideAMatch) {
   ScopedTempDir dir;
   write_file("a.scr", kScriptA);
-  add_student("match");
-  add_student("pixel");
+  add_student("match", "match");
+  add_student("pixel", "pixel");
   const std::string memory = kSanitized ? " --memory 0" : "";
   const CheckRun first = check_class("-s a.scr -r " + std::string(VELKO_CLASS_MEMBER_PATH) +
-                                     memory + " -o first class/match/solution");
+                                     memory + " -o first class/match/match");
   ASSERT_EQ(first.status, 0) << first.out;
   // The reference kept from the first run serves the next: one pixel in
   // 0.01 % of the window is within the tolerance the teacher gave.
@@ -165,9 +157,9 @@ TEST(VelkoCheckClass, KeptReferenceAndToleranceDecideAMatch) {
   EXPECT_NE(no_pictures.out.find("has no after-4.png for the script a"), std::string::npos)
       << no_pictures.out;
   // A reference that crashes grades nobody.
-  add_student("crash");
+  add_student("crash", "crash");
   const CheckRun broken =
-      check_class("-s a.scr -r class/crash/solution" + memory + " -o y class/match/solution");
+      check_class("-s a.scr -r class/crash/crash" + memory + " -o y class/match/match");
   EXPECT_EQ(broken.status, 4) << broken.out;
   EXPECT_NE(broken.out.find("the reference on the script a crashed: signal 6"), std::string::npos)
       << broken.out;
@@ -206,7 +198,7 @@ TEST(VelkoCheckClass, WrongCommandLinesAreRefused) {
 TEST(VelkoCheckClass, AnInterruptedCheckerLeavesNoProgramRunning) {
   ScopedTempDir dir;
   write_file("a.scr", kScriptA);
-  add_student("hang");
+  add_student("hang", "hang");
   const pid_t checker = fork();
   ASSERT_GE(checker, 0);
   if (checker == 0) {

@@ -2,9 +2,11 @@
 // checker's tests: its exit status and everything it printed.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "tests/support/files.h"
@@ -50,3 +52,13 @@ inline std::string student_line(const std::string& json, const std::string& name
   const auto at = json.find(opening);
   return at == std::string::npos ? "" : json.substr(at, json.find('\n', at) - at);
 }
+
+#ifdef VELKO_CLASS_MEMBER_PATH
+// A student's folder, class/NAME, with a copy of the class member named
+// HOW, which behaves so (tests/check/class_member.cpp).
+inline void add_student(const std::string& name, const std::string& how) {
+  std::filesystem::create_directories("class/" + name);
+  std::filesystem::copy_file(VELKO_CLASS_MEMBER_PATH, "class/" + name + "/" + how,
+                             std::filesystem::copy_options::overwrite_existing);
+}
+#endif

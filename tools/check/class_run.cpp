@@ -14,6 +14,7 @@
 #include <set>
 #include <thread>
 
+#include "tools/check/clean_text.h"
 #include "tools/check/files.h"
 #include "tools/check/report.h"
 
@@ -225,43 +226,6 @@ bool decide_sandbox(SandboxMode mode, std::string* warning, bool* refused) {
   return false;
 }
 
-std::string terminal_safe(const std::string& text) {
-  std::string out;
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n;) {
-    const unsigned char c = p[i];
-    std::size_t length = c < 0x80         ? 1
-                         : (c >> 5) == 6  ? 2
-                         : (c >> 4) == 14 ? 3
-                         : (c >> 3) == 30 ? 4
-                                          : 0;
-    bool good = length > 0 && i + length <= n;
-    for (std::size_t k = 1; good && k < length; ++k)
-      good = (p[i + k] & 0xC0) == 0x80;
-    // Overlong forms, surrogates, and the C1 controls (U+0080 to U+009F)
-    // that some terminals obey.
-    if (good && length == 2)
-      good = c >= 0xC2 && !(c == 0xC2 && p[i + 1] < 0xA0);
-    if (good && length == 3)
-      good = !(c == 0xE0 && p[i + 1] < 0xA0) && !(c == 0xED && p[i + 1] >= 0xA0);
-    if (good && length == 4)
-      good = c <= 0xF4 && !(c == 0xF0 && p[i + 1] < 0x90) && !(c == 0xF4 && p[i + 1] >= 0x90);
-    if (good && length == 1)
-      good = c >= 0x20 && c != 0x7F;
-    if (good) {
-      out.append(text, i, length);
-      i += length;
-    } else {
-      char code[8];
-      std::snprintf(code, sizeof code, "\\x%02x", c);
-      out += code;
-      ++i;
-    }
-  }
-  return out;
-}
-
 int run_class(const ClassOptions& options) {
   stop_programs_on_signals();
   const auto started = std::chrono::steady_clock::now();
@@ -298,6 +262,11 @@ int run_class(const ClassOptions& options) {
     std::fprintf(stderr, "velko-check: %s\n", why.c_str());
     return 64;
   }
+  // Every program of the class is hidden from every other run, the slices'
+  // not checked here included.
+  const FileIds programs = program_files(result.students, options);
+  result.class_students = static_cast<long long>(result.students.size());
+  keep_shard(options.shard, &result.students, &result.class_fingerprint);
   bool refused = false;
   result.sandboxed = decide_sandbox(options.sandbox, &result.sandbox_warning, &refused);
   if (refused) {
@@ -307,7 +276,6 @@ int run_class(const ClassOptions& options) {
   const int jobs = options.jobs > 0
                        ? options.jobs
                        : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-  const FileIds programs = program_files(result.students, options);
 
   // A report of its own: runs left from an earlier one in this folder go.
   fs::remove_all(out / "runs", error);
@@ -441,9 +409,7 @@ int run_class(const ClassOptions& options) {
   result.wall_seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   result.checker_cpu_seconds = cpu_seconds(RUSAGE_SELF) - checker_cpu_before;
-  const bool written = write_json(out.string(), options, result) &&
-                       write_junit(out.string(), result) &&
-                       write_html(out.string(), options, result);
+  const bool written = write_reports(out.string(), options, result);
   if (!written) {
     std::fprintf(stderr, "velko-check: cannot write the reports in %s\n", out.c_str());
     return 4;

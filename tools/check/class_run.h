@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/check/compare.h"
+#include "tools/check/shard.h"
 
 namespace check {
 
@@ -19,6 +20,9 @@ struct ClassOptions {
   int jobs = 0;  // 0: one per core
   SandboxMode sandbox = SandboxMode::AUTO;
   Settings settings;
+  std::vector<std::string> formats;  // course platforms' results to write too (--format)
+  Shard shard;                       // the slice of the class to check (--shard K/N)
+  std::vector<double> points;        // a script's points (--points): one for all, or one each
 };
 
 struct Student {
@@ -45,21 +49,19 @@ struct ClassResult {
   double wall_seconds = 0, checker_cpu_seconds = 0, programs_cpu_seconds = 0;
   bool all_match = false;
   bool sandboxed = false;
-  std::string sandbox_warning;  // why the runs were not sandboxed, loudly, when they were not
+  std::string sandbox_warning;    // why the runs were not sandboxed, loudly, when they were not
+  long long class_students = 0;   // before the class was cut into slices
+  std::string class_fingerprint;  // of the whole class, for a slice
 };
 
 // Whether runs are sandboxed under `mode`: prints the warning of `auto`
 // once, on standard error; false with *refused set when `on` cannot be had.
 bool decide_sandbox(SandboxMode mode, std::string* warning, bool* refused);
 
-// Control bytes and invalid UTF-8 of a name or a message as \xNN, for a
-// terminal: nothing a student wrote can move the cursor or recolour it.
-std::string terminal_safe(const std::string& text);
-
 // Exit status: 0 every program matched, 1 some did not, 4 the reference
 // could not be made or read, or no sandbox with --sandbox on, 64 the
-// options were wrong. Messages go to
-// standard error, the summary to standard output.
+// options were wrong. Messages go to standard error, the summary to
+// standard output.
 int run_class(const ClassOptions& options);
 
 }  // namespace check

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace check {
@@ -58,7 +59,8 @@ bool read_file_below(int folder, const std::string& name, long long cap, std::st
     return fail(why, errno == ENOENT ? last + " is missing" : last + ": " + std::strerror(errno));
   struct stat info {};
   if (fstat(path.fd, &info) != 0 || !S_ISREG(info.st_mode))
-    return fail(why, last + " is not a regular file");
+    return fail(why, last + (S_ISLNK(info.st_mode) ? " is a link, not followed"
+                                                   : " is not a regular file"));
   const std::string again = "/proc/self/fd/" + std::to_string(path.fd);
   Fd file(open(again.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (file.fd < 0)
@@ -99,11 +101,11 @@ bool read_file_at(const std::string& path, long long cap, std::string* bytes, st
 }
 
 bool write_new_file(const std::string& path, const std::string& bytes) {
-  struct stat info {};
-  if (lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-    return false;
-  unlink(path.c_str());
-  Fd file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  // A new file renamed into place: a link left at `path` is replaced, not
+  // followed, and a reader never sees half a file.
+  const std::string temporary = path + ".part";
+  unlink(temporary.c_str());
+  Fd file(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
   if (file.fd < 0)
     return false;
   std::size_t done = 0;
@@ -112,8 +114,14 @@ bool write_new_file(const std::string& path, const std::string& bytes) {
     if (put < 0 && errno == EINTR)
       continue;
     if (put <= 0)
-      return false;
+      break;
     done += static_cast<std::size_t>(put);
+  }
+  const int fd = file.fd;
+  file.fd = -1;
+  if (close(fd) != 0 || done != bytes.size() || rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
   }
   return true;
 }

@@ -20,8 +20,8 @@ bool read_file_below(int folder, const std::string& name, long long cap, std::st
 // The same for a path, taken from the current directory.
 bool read_file_at(const std::string& path, long long cap, std::string* bytes, std::string* why);
 
-// Writes a new file (replacing a regular file of that name, never writing
-// through a link), mode 0644.
+// Writes `bytes` to `path` through a new file renamed into place, so that
+// a link left at `path` is replaced, not followed; mode 0644.
 bool write_new_file(const std::string& path, const std::string& bytes);
 
 }  // namespace check
