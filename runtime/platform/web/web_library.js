@@ -15,7 +15,7 @@ mergeInto(LibraryManager.library, {
     var input = Module.velkoPage.nextInput();
     if (!input)
       return 0;
-    for (var i = 0; i < 4; ++i)
+    for (var i = 0; i < 5; ++i)
       HEAP32[(out >> 2) + i] = input[i];
     return 1;
   },
