@@ -50,15 +50,14 @@ velko_platform(velko_platform_web web)
 # has already inlined every function called from one place only into its
 # caller (cone_main, VELKO_next_event and pump_one_message into main,
 # message_ready into winsys_wait_message), and a name that matches nothing
-# would only be warned about. An unoptimised link keeps them all, and its
-# list names them too (web_waits_unoptimised.json). A program of others keeps the safe way: a
-# call through a pointer of its own that waits would stop it with
-# "RuntimeError: unreachable".
+# would only be warned about. A Debug build, whose link keeps every
+# function, takes the safe way, as a program of others does: a call through
+# a pointer of its own that waits would stop it with "RuntimeError:
+# unreachable".
 add_library(velko_web_known_waits INTERFACE)
-set(velko_web_waits
-  "$<IF:$<CONFIG:Debug>,${velko_web_dir}/web_waits_unoptimised.json,${velko_web_dir}/web_waits.json>")
-target_link_options(velko_web_known_waits INTERFACE -sASYNCIFY_IGNORE_INDIRECT=1
-  "-sASYNCIFY_ADD=@${velko_web_waits}")
+set(velko_web_waits ${velko_web_dir}/web_waits.json)
+target_link_options(velko_web_known_waits INTERFACE
+  "$<$<NOT:$<CONFIG:Debug>>:-sASYNCIFY_IGNORE_INDIRECT=1;-sASYNCIFY_ADD=@${velko_web_waits}>")
 set_property(TARGET velko_web_known_waits APPEND PROPERTY INTERFACE_LINK_DEPENDS ${velko_web_waits})
 
 # velko_web_page(target): a program's page, name.html, with name.js and
