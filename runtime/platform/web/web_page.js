@@ -223,11 +223,11 @@ function keysHelp() {
 // -- Fitting the windows to the screen
 //
 // Each pixel of a window stays a whole number of the screen's own pixels,
-// the same for every pixel, so no line comes out thicker than another: the
-// whole number nearest the page's own size (1 at a device pixel ratio of 1
-// or 2 ... and 2 at 1.5), fewer where the window would not fit the width
-// of the page. Only where not even one screen pixel per pixel fits (a
-// narrow screen of ratio 1) is the window scaled down to fit, smoothly.
+// the same for every pixel, so no line comes out thicker than another: as
+// many as one of the page's pixels has, rounded (the device pixel ratio; 2
+// at 1.5), fewer where the window would not fit the width of the page. Only
+// where not even one screen pixel per pixel fits (a narrow screen of ratio
+// 1) is the window scaled down to fit, smoothly.
 function fitWindows() {
   var room = desk().clientWidth;
   if (!room) return;
@@ -251,7 +251,6 @@ function fitWindows() {
     w.client.style.width = width * scale + 'px';
     w.client.style.height = height * scale + 'px';
     w.client.style.imageRendering = even ? 'pixelated' : 'auto';
-    w.scale = scale;
   }
 }
 
