@@ -61,19 +61,6 @@ TEST(GtkKeys, CharactersAsWindowsMakesThem) {
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_F5, 116, false), 0u);
 }
 
-// Keys whose key value has no code have the code of their place; those
-// beyond a PC keyboard have none.
-TEST(GtkKeys, VirtualKeyCodesByPlace) {
-  EXPECT_EQ(gb_vk_from_scan_code(0x03), unsigned('2'));  // é on a French keyboard
-  EXPECT_EQ(gb_vk_from_scan_code(0x10), unsigned('Q'));  // a Cyrillic letter
-  EXPECT_EQ(gb_vk_from_scan_code(0x0C), 189u);
-  EXPECT_EQ(gb_vk_from_scan_code(0x28), 222u);
-  EXPECT_EQ(gb_vk_from_scan_code(0x4F), 97u);  // the keypad's 1
-  EXPECT_EQ(gb_vk_from_scan_code(0x56), 226u);
-  EXPECT_EQ(gb_vk_from_scan_code(0x58), 123u);
-  EXPECT_EQ(gb_vk_from_scan_code(0x59), 0u);
-}
-
 // What a key makes after a dead key, as Windows makes it.
 TEST(GtkKeys, DeadKeysMarkTheNextCharacter) {
   struct Case {
