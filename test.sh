@@ -6,9 +6,9 @@
 #      behaviour sanitizers;
 #   3. the tests that need no display, built with clang;
 #   4. each fuzz target for a short run (about a minute each);
-#   5. the packages (./package.sh: the Debian packages, the source tarball and
-#      the Windows zip, checked by lintian, desktop-file-validate and
-#      appstreamcli);
+#   5. the packages (./package.sh: the Debian packages, the source tarball,
+#      the Windows zip and the web package, checked by lintian,
+#      desktop-file-validate and appstreamcli, and for what they carry);
 #   6. the browser build (emscripten), whose pages the tests below open;
 #   7. every test on the normal build: the desktop end-to-end scenarios of
 #      the Linux program, those of the Windows program under Wine, those of

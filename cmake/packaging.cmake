@@ -12,17 +12,23 @@
 # package, the page files, the docs and the examples.
 #
 # The presets package, package-windows and package-web run it; package.sh
-# runs the first two and the Debian validators.
+# runs all three and the validators.
 include(GNUInstallDirs)
+
+# The course template's reference solution is the teacher's: its README says
+# to keep it from students, so no package carries it (the source tarball,
+# the project itself, does).
+set(VELKO_TEACHERS_ONLY REGEX "/course/reference$" EXCLUDE)
 
 # The browser build: one archive, velko-web-<version>.tar.gz, of what
 # cmake/web.cmake installs (the static library, the header, the CMake
 # package and the page files) with the guides and the examples.
 if(EMSCRIPTEN)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/web.md
-    ${PROJECT_SOURCE_DIR}/docs/runtime.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development)
+    ${PROJECT_SOURCE_DIR}/docs/runtime.md ${PROJECT_SOURCE_DIR}/docs/checking.md
+    DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
-    COMPONENT development PATTERN ".gitignore" EXCLUDE)
+    COMPONENT development PATTERN ".gitignore" EXCLUDE ${VELKO_TEACHERS_ONLY})
   set(CPACK_PACKAGE_NAME velko-web)
   set(CPACK_PACKAGE_VENDOR "VELKO project")
   set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -60,7 +66,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/runtime.md ${PROJECT_SOURCE_DIR}/docs/c
   DESTINATION ${VELKO_DEV_DOCDIR} COMPONENT development)
 # A repository's own files stay out of the installed examples.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${VELKO_DEV_DOCDIR}/examples
-  COMPONENT development PATTERN ".gitignore" EXCLUDE)
+  COMPONENT development PATTERN ".gitignore" EXCLUDE ${VELKO_TEACHERS_ONLY})
 
 # The icon: drawn by hand as SVG; PNG sizes made from it where rsvg-convert
 # is found (Debian's librsvg2-bin), and the Windows .ico from those with

@@ -46,15 +46,19 @@ velko_platform(velko_platform_web web)
 # way to the wait instrumented (web_waits.json: its main and the runtime's
 # event loop, down to the window system's wait, peek and poll, which call
 # through the tables; the backend's own wait and poll are found without
-# help). Names the optimiser has inlined match nothing, and the link says
-# so; they stay listed for a build that keeps them. A
-# program of others keeps the safe way: a call through a pointer of its own
-# that waits would stop it with "RuntimeError: unreachable".
+# help). The list names the functions as the optimised link sees them: it
+# has already inlined every function called from one place only into its
+# caller (cone_main, VELKO_next_event and pump_one_message into main,
+# message_ready into winsys_wait_message), and a name that matches nothing
+# would only be warned about. A Debug build, whose link keeps every
+# function, takes the safe way, as a program of others does: a call through
+# a pointer of its own that waits would stop it with "RuntimeError:
+# unreachable".
 add_library(velko_web_known_waits INTERFACE)
-target_link_options(velko_web_known_waits INTERFACE -sASYNCIFY_IGNORE_INDIRECT=1
-  "-sASYNCIFY_ADD=@${velko_web_dir}/web_waits.json")
-set_property(TARGET velko_web_known_waits APPEND PROPERTY INTERFACE_LINK_DEPENDS
-  ${velko_web_dir}/web_waits.json)
+set(velko_web_waits ${velko_web_dir}/web_waits.json)
+target_link_options(velko_web_known_waits INTERFACE
+  "$<$<NOT:$<CONFIG:Debug>>:-sASYNCIFY_IGNORE_INDIRECT=1;-sASYNCIFY_ADD=@${velko_web_waits}>")
+set_property(TARGET velko_web_known_waits APPEND PROPERTY INTERFACE_LINK_DEPENDS ${velko_web_waits})
 
 # velko_web_page(target): a program's page, name.html, with name.js and
 # name.wasm beside it, and the licence of the fonts built into it. The

@@ -41,8 +41,9 @@ FONT_PACKAGES="fonts-liberation2 fonts-dejavu-core"
 BUILD_PACKAGES="g++ cmake ninja-build pkg-config libfreetype-dev libfontconfig-dev $FONT_PACKAGES libpng-dev libgtk-3-dev libgtest-dev libbenchmark-dev"
 # velko-check's sandbox for the programs it checks, and the tests of it.
 CHECK_PACKAGES="bubblewrap"
-# What the desktop end-to-end tests need beside that.
-DESKTOP_TEST_PACKAGES="xvfb xauth xdotool imagemagick libx11-dev weston"
+# What the desktop end-to-end tests need beside that (setxkbmap, from
+# x11-xkb-utils, sets the keyboard layouts they type on).
+DESKTOP_TEST_PACKAGES="xvfb xauth xdotool x11-xkb-utils imagemagick libx11-dev weston"
 # What ./bench.sh needs beside those: cairo as the reference, callgrind.
 BENCH_PACKAGES="libcairo2-dev valgrind"
 # The browser build: emscripten (its compiler needs node-acorn), and what

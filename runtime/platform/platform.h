@@ -50,6 +50,11 @@ enum : unsigned {
   PLAT_MSG_TIMER = 0x0113,        // wparam = timer id
   PLAT_MSG_LBUTTONDOWN = 0x0201,  // lparam = client x (low 16 bits) | client y (high 16 bits)
   PLAT_MSG_LBUTTONUP = 0x0202,
+  // A new file took the script file's place from outside the program (the
+  // browser page's "Open a script…" or a dropped file): a stream open on the
+  // old one is to be closed. Only the web backend sends it (in the range
+  // Windows leaves to applications).
+  PLAT_MSG_SCRIPT_REPLACED = 0x8000,
 };
 
 // Virtual-key codes the runtime and the backends agree on.
@@ -95,6 +100,9 @@ enum : unsigned {
   PLAT_MENU_GRAYED = 1,
   PLAT_MENU_CHECKED = 8,
   PLAT_MENU_SEPARATOR = 2048,
+  // The item is one that is checked or not (a check box to a screen reader);
+  // the others are commands. Not a Windows flag: win32 leaves it out.
+  PLAT_MENU_CHECKABLE = 0x10000000,
 };
 
 // Canvas coordinates are pixels, x to the right and y down, in 64 bits so

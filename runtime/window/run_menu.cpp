@@ -21,17 +21,18 @@ struct MenuEntry {
   const char* text;
 };
 
-// The Run popup, top to bottom. Separators carry no id and no text.
+// The Run popup, top to bottom. Separators carry no id and no text; the
+// three switches are checkable, the rest commands.
 constexpr MenuEntry run_menu_entries[] = {
     {PLAT_MENU_STRING, IDM_ANIMATE, "&Animate\tCtrl+A"},
     {PLAT_MENU_STRING, IDM_HALT, "&Halt animation\tCtrl+H"},
     {PLAT_MENU_STRING, IDM_STEP, "Advance one &frame\tCtrl+F"},
     {PLAT_MENU_SEPARATOR, 0, nullptr},
     // Logging starts on, so its item starts checked.
-    {PLAT_MENU_CHECKED, IDM_LOGGING, "&Logging\tCtrl+L"},
+    {PLAT_MENU_CHECKED | PLAT_MENU_CHECKABLE, IDM_LOGGING, "&Logging\tCtrl+L"},
     {PLAT_MENU_SEPARATOR, 0, nullptr},
-    {PLAT_MENU_STRING, IDM_RECORD, "&Record Script\tCtrl+R"},
-    {PLAT_MENU_STRING, IDM_PLAYBACK, "&Playback Script\tCtrl+P"},
+    {PLAT_MENU_CHECKABLE, IDM_RECORD, "&Record Script\tCtrl+R"},
+    {PLAT_MENU_CHECKABLE, IDM_PLAYBACK, "&Playback Script\tCtrl+P"},
     {PLAT_MENU_STRING, IDM_PLAY_ONE, "Play &One Script\tCtrl+O"},
     {PLAT_MENU_SEPARATOR, 0, nullptr},
     {PLAT_MENU_STRING, IDM_QUIT, "&Quit\tCtrl+Q"},

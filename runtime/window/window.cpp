@@ -97,6 +97,11 @@ PlatResult graphics_window_proc(PlatWindow* window, unsigned kind, PlatWParam wp
     case PLAT_MSG_KEYUP:
       run_menu_key_up(wparam);
       return 0;
+    case PLAT_MSG_SCRIPT_REPLACED:
+      // The next playback reads the new file from its first line; a
+      // recording stops rather than overwrite it.
+      close_script();
+      return 0;
     default:
       return plat->default_handler(window, kind, wparam, lparam);
   }

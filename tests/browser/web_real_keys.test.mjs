@@ -69,7 +69,7 @@ before(async () => {
         window.velkoKeys.push({key: event.code[3], trusted: event.isTrusted, prevented: event.defaultPrevented});
     });
   });
-  const ids = xdotool('search', '--sync', '--onlyvisible', '--name', '^VELKO - Chromium$').split('\n');
+  const ids = xdotool('search', '--sync', '--onlyvisible', '--name', '^velko-cone - Chromium$').split('\n');
   chromiumWindow = ids[0];
 });
 

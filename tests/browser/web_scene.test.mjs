@@ -7,8 +7,9 @@ import assert from 'node:assert/strict';
 import {after, before, test} from 'node:test';
 import {button, layout} from '../web/layout.mjs';
 import {
-  canvasPicture, choose, clicks, closeSession, ctrl, expectScene, keepScreenshot, mark, MARKER,
-  openRunMenu, openSession, points, firstScene, sleep, state, storedScript,
+  canvasPicture, choose, clicks, closeSession, ctrl, evenPixels, expectScene, firstScene,
+  keepScreenshot, keyCodes, mark, MARKER, openDesigner, openRunMenu, openSession, points, settle,
+  sleep, state, storedScript, typeKeys,
 } from '../web/page.mjs';
 
 const {ADD_SCOOP, REMOVE_SCOOP, ADD_TOPPING, REMOVE_TOPPING, CHANGE_TOPPING, CHANGE_COLOR,
@@ -177,12 +178,132 @@ test('the shortcuts from the keyboard, and the browser does nothing of its own',
   assert.deepEqual(page.problems, []);
 });
 
+// Keys of French, German and other keyboards as the browser reports them
+// (KeyboardEvent.code: the key's place, key: what it typed), and the
+// character the program gets (null: none). The desktop program gets the
+// same from the same layouts (tests/desktop/designer_test.cpp).
+const TYPED = [
+  ['KeyQ', 'a', 97], ['KeyA', 'q', 113], ['Digit2', 'é', 233], ['Digit7', 'è', 232],
+  ['Quote', 'ù', 249], ['BracketLeft', 'Dead', null], ['KeyE', 'ê', 234], ['Digit6', '-', 45],
+  ['KeyM', ',', 44],                                                     // French
+  ['KeyY', 'z', 122], ['KeyZ', 'y', 121], ['Minus', 'ß', 223], ['Semicolon', 'ö', 246],
+  ['BracketLeft', 'ü', 252], ['Slash', '-', 45], ['Period', '.', 46], ['Comma', ',', 44],
+  ['Numpad1', '1', 49], ['NumpadDecimal', ',', 44], ['KeyE', '€', 128, true],
+  ['KeyQ', '@', 64, true], ['Equal', 'Dead', null], ['KeyE', 'é', 233],  // German
+  ['KeyQ', 'й', null], ['KeyA', 'α', null], ['KeyO', 'œ', 156],          // beyond Windows-1252
+  ['', 'x', 120], ['', 'Unidentified', null],                            // an on-screen keyboard
+];
+
+test('characters are those typed on French and German keyboards, shortcuts the letters on the keys', async () => {
+  await ctrl(page, 'H');
+  await sleep(250);
+  await page.focus('#velko-graphics');
+  await ctrl(page, 'R');
+  await typeKeys(page, TYPED.map(([code, key, , altGraph]) => ({code, key, altGraph})));
+  await ctrl(page, 'R');
+  assert.deepEqual(keyCodes(await storedScript(page)),
+                   TYPED.map(([, , typed]) => typed).filter(typed => typed !== null));
+
+  // Ctrl with the key labelled A on a French keyboard (where a US one has
+  // Q) animates; it does not quit.
+  await ctrl(page, 'R');
+  await typeKeys(page, [{code: 'ControlLeft', key: 'Control', phase: 'down'},
+                        {code: 'KeyQ', key: 'a', ctrl: true},
+                        {code: 'ControlLeft', key: 'Control', phase: 'up'}]);
+  await sleep(450);
+  await ctrl(page, 'R');
+  assert.match(await storedScript(page), /^VELKO_PERIODIC\([1-9]\d*\);\n$/);
+  assert.equal((await state(page)).ended, false);
+  await ctrl(page, 'H');
+  await sleep(250);
+  assert.deepEqual(page.problems, []);
+});
+
+test('the keyboard can leave the window, and the page says what each part is', async () => {
+  assert.equal(await page.title(), 'velko-cone');
+  const canvas = await page.$eval('#velko-graphics', node => ({
+    role: node.getAttribute('role'), name: node.getAttribute('aria-label'),
+    help: document.getElementById(node.getAttribute('aria-describedby')).textContent}));
+  assert.deepEqual(canvas, {role: 'application', name: 'VELKO Graphics',
+                            help: 'Keys go to the program. Escape, then Tab, moves on to the page\'s buttons.'});
+  const active = () => page.evaluate(() => document.activeElement.id || document.activeElement.className);
+
+  // Tab alone is the program's character; Escape, then Tab, leaves.
+  await page.focus('#velko-graphics');
+  await ctrl(page, 'R');
+  await page.keyboard.press('Tab');
+  await settle(page);
+  assert.equal(await active(), 'velko-graphics');
+  await ctrl(page, 'R');
+  assert.deepEqual(keyCodes(await storedScript(page)), [9]);
+  await page.keyboard.press('Escape');
+  await page.keyboard.press('Tab');
+  assert.match(await active(), /^velko-(download|open)$/);
+  // Shift+Tab comes back, with the focus ring showing.
+  await page.keyboard.down('Shift');
+  while (await active() !== 'velko-graphics') await page.keyboard.press('Tab');
+  await page.keyboard.up('Shift');
+  assert.equal(await page.$eval('#velko-graphics', node => getComputedStyle(node).outlineStyle), 'solid');
+
+  // The browser's own keys for its tabs stay its own.
+  const prevented = await page.evaluate(() => ['Tab', 'PageDown', 'PageUp'].map(key => {
+    const event = new KeyboardEvent('keydown', {key, code: key, ctrlKey: true, bubbles: true, cancelable: true});
+    document.activeElement.dispatchEvent(event);
+    return event.defaultPrevented;
+  }));
+  assert.deepEqual(prevented, [false, false, false]);
+  await typeKeys(page, [{code: 'ControlLeft', key: 'Control', phase: 'up'}]);
+
+  // Commands are menu items; only the three switches are check boxes.
+  await openRunMenu(page);
+  const roles = await page.$$eval('div.velko-menu button.velko-menu-item', nodes => nodes.slice(0, 8).map(
+      node => [node.querySelector('.velko-label').textContent, node.getAttribute('role')]));
+  assert.deepEqual(roles, [
+    ['Animate', 'menuitem'], ['Halt animation', 'menuitem'], ['Advance one frame', 'menuitem'],
+    ['Logging', 'menuitemcheckbox'], ['Record Script', 'menuitemcheckbox'],
+    ['Playback Script', 'menuitemcheckbox'], ['Play One Script', 'menuitem'], ['Quit', 'menuitem']]);
+  await page.keyboard.press('Escape');
+  assert.deepEqual(page.problems, []);
+});
+
+// The same page on a phone's screen and at a device pixel ratio of 1.5.
+test('on a phone the window fits the width, every pixel the same size, and clicks land', async () => {
+  const small = await session.browser.newPage();
+  try {
+    await small.setViewport({width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true});
+    const phone = await openDesigner(session.browser, session.server.url, small);
+    const fit = await phone.evaluate(() => ({
+      right: document.getElementById('velko-graphics').getBoundingClientRect().right,
+      scroll: document.documentElement.scrollWidth,
+      rows: new Set([...document.querySelectorAll('#velko-tools button')].map(b => b.offsetTop)).size}));
+    assert.ok(fit.right <= 390 && fit.scroll <= 390, JSON.stringify(fit));
+    assert.equal(fit.rows, 1, 'the buttons stay on one row');
+    assert.equal(await evenPixels(phone), 1);
+    const box = await (await phone.$('#velko-graphics')).boundingBox();
+    const scale = box.width / layout.CLIENT_WIDTH;
+    const [x, y] = button(ADD_SCOOP);
+    await phone.mouse.click(box.x + (layout.CLIENT_ORIGIN_X + x + 0.5) * scale,
+                            box.y + (layout.CLIENT_ORIGIN_Y - y + 0.5) * scale);
+    await settle(phone);
+    await expectScene(phone, dir, points([button(ADD_SCOOP)]), 'a click on a phone');
+    await keepScreenshot(phone, 'designer-on-a-phone.png');
+
+    await phone.setViewport({width: 1000, height: 800, deviceScaleFactor: 1.5});
+    await phone.waitForFunction(() => document.getElementById('velko-graphics').style.width === '793.333px');
+    assert.equal(await evenPixels(phone), 2);
+    assert.deepEqual(phone.problems, []);
+  } finally {
+    await small.close();
+  }
+});
+
 test('Ctrl+Q and Quit end the run; Start again starts the program afresh', async () => {
   const expectEnded = async () => {
     await page.waitForSelector('#velko-ended:not([hidden])');
     assert.equal(await page.$eval('#velko-ended-text', node => node.textContent),
                  'The program has ended.');
     assert.ok(await page.$eval('body', body => body.classList.contains('velko-ended')));
+    assert.ok(await page.$eval('nav.velko-menubar button', node => node.disabled), 'the Run menu is off');
   };
   await ctrl(page, 'Q', {wait: false});
   await expectEnded();
@@ -208,14 +329,32 @@ test('Ctrl+Q and Quit end the run; Start again starts the program afresh', async
   assert.deepEqual(page.problems, []);
 });
 
-test('a trap in the program ends the run with what it was', async () => {
-  await Promise.all([page.waitForNavigation(), page.click('#velko-again')]);
-  await firstScene(page);
-  // A trap in the program after a wait reaches the page as an uncaught error
-  // (thrown from the page's own script, as an error from code evaluated by
-  // DevTools is muted).
-  await page.addScriptTag({content: "setTimeout(() => { throw new WebAssembly.RuntimeError('unreachable'); });"});
-  await page.waitForSelector('#velko-ended:not([hidden])');
-  assert.equal(await page.$eval('#velko-ended-text', node => node.textContent),
-               'The program stopped: unreachable');
+// A program that ends as the key typed says (tests/web/end_page.cpp).
+const ENDINGS = [
+  ['x', 'The program has ended with status 3.'],
+  ['a', 'The program stopped: the program called abort.'],
+  ['t', 'The program stopped: an exception nobody caught: the cone melted.'],
+  ['s', 'The program stopped: an exception nobody caught: a text thrown.'],
+  ['m', 'The program stopped: it read or wrote outside its memory, through a bad pointer or ' +
+        'past the end of an array ("memory access out of bounds").'],
+  ['c', 'The program stopped: it called a function through a bad pointer ("null function").'],
+  ['d', 'The program stopped: it divided an integer by zero ("divide by zero").'],
+  ['u', /^The program stopped: it reached code that must never run: .*\("unreachable"\)\.$/],
+];
+
+test('every way a program ends is said in words, with Start again', async () => {
+  const ending = await session.browser.newPage();
+  const url = page.url().replace('velko-cone.html', 'web_end_page.html');
+  for (const [key, words] of ENDINGS) {
+    await ending.goto(url);
+    await ending.waitForFunction(() => window.Module && Module.velkoPage && Module.velkoPage.waking);
+    await ending.focus('#velko-graphics');
+    await ending.keyboard.press(key);
+    await ending.waitForSelector('#velko-ended:not([hidden])');
+    const said = await ending.$eval('#velko-ended-text', node => node.textContent);
+    if (words instanceof RegExp) assert.match(said, words, key);
+    else assert.equal(said, words, key);
+    assert.equal(await ending.evaluate(() => document.activeElement.id), 'velko-again', key);
+  }
+  await ending.close();
 });

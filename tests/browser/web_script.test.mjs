@@ -12,12 +12,12 @@ import {button, layout} from '../web/layout.mjs';
 import {checkScript, difference, nativeScene} from '../web/native.mjs';
 import {
   clicks, closeSession, ctrl, EOF_LINE, expectScene, firstScene, MARKER, mouseLines,
-  openSession, points, sleep, state, storedScript, waitForLogLine,
+  openSession, points, settle, sleep, state, storedScript, waitForLogLine,
 } from '../web/page.mjs';
 
-const {ADD_SCOOP, CHANGE_COLOR, CHANGE_TOPPING} = layout;
+const {ADD_SCOOP, CHANGE_COLOR, CHANGE_TOPPING, REMOVE_SCOOP} = layout;
 
-let session, page, dir, downloads;
+let session, page, dir, downloads, linuxScript;
 
 before(async () => {
   session = await openSession(folder => {
@@ -96,6 +96,7 @@ test('a script recorded on Linux, opened with "Open a script…", plays the same
   const linux = runDir();
   nativeScene(linux, ['^H', '^R', ...points(ON_LINUX), '^R']);
   const file = path.join(linux, 'VELKO.SCR');
+  linuxScript = file;
   const script = fs.readFileSync(file, 'latin1');
   assert.equal(script, mouseLines(ON_LINUX));
 
@@ -110,5 +111,42 @@ test('a script recorded on Linux, opened with "Open a script…", plays the same
   await ctrl(page, 'P');
   await waitForLogLine(page, EOF_LINE);
   await expectScene(page, runDir(), points(ON_LINUX), 'the Linux script played');
+  assert.deepEqual(page.problems, []);
+});
+
+// The end of a script that has played stays where it is (Ctrl+P again says
+// so at once), but a file opened or dropped on the page is a new script.
+test('a script opened again, or dropped, plays again from its first line', async () => {
+  const ends = async () => (await state(page)).lines.filter(line => line === EOF_LINE).length;
+  const playToTheEnd = async () => {
+    const before = await ends();
+    await ctrl(page, 'P');
+    await page.waitForFunction(
+        (line, before) => Module.velkoPage.lines.filter(l => l === line).length > before, {}, EOF_LINE,
+        before);
+    await settle(page);
+  };
+  await playToTheEnd();
+  await expectScene(page, runDir(), points(ON_LINUX), 'Ctrl+P at the end plays nothing more');
+
+  await page.$eval('#velko-status', node => { node.textContent = ''; });
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#velko-open')]);
+  await chooser.accept([linuxScript]);
+  await page.waitForFunction(() => document.getElementById('velko-status').textContent !== '');
+  await playToTheEnd();
+  const twice = [...ON_LINUX, ...ON_LINUX];
+  await expectScene(page, runDir(), points(twice), 'the same script opened again');
+
+  const dropped = mouseLines([button(REMOVE_SCOOP)]);
+  await page.evaluate(text => {
+    const data = new DataTransfer();
+    data.items.add(new File([text], 'dropped.scr', {type: 'text/plain'}));
+    document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: data, bubbles: true, cancelable: true}));
+  }, dropped);
+  await page.waitForFunction(() => document.getElementById('velko-status').textContent
+                                       .startsWith('VELKO.SCR is now dropped.scr'));
+  await playToTheEnd();
+  await expectScene(page, runDir(), points([...twice, button(REMOVE_SCOOP)]), 'a dropped script');
+  assert.equal(await storedScript(page), dropped);
   assert.deepEqual(page.problems, []);
 });

@@ -313,16 +313,55 @@ TEST_F(Designer, RecordingWhileAnimatingWritesPeriodicRuns) {
   EXPECT_EQ(wrong_ends, 0) << script();
 }
 
+// A character is given as its Windows-1252 code (é 233); one Windows-1252
+// lacks (a Cyrillic letter) is given as nothing.
 TEST_F(Designer, TypedKeysAreRecordedAsWindowsCharacters) {
   ASSERT_NO_FATAL_FAILURE(start());
   halt();
   keys({"ctrl+r"});
-  keys({"a", "shift+a", "1", "shift+1", "Tab", "Return", "BackSpace", "Escape", "space"});
+  keys({"a", "shift+a", "1", "shift+1", "Tab", "Return", "BackSpace", "Escape", "space", "eacute",
+        "Cyrillic_shorti", "EuroSign"});
   keys({"ctrl+r"});
   EXPECT_TRUE(wait_for_script());
   EXPECT_EQ(script(), lines({"VELKO_KBD(97);", "VELKO_KBD(65);", "VELKO_KBD(49);", "VELKO_KBD(33);",
                              "VELKO_KBD(9);", "VELKO_KBD(13);", "VELKO_KBD(8);", "VELKO_KBD(27);",
-                             "VELKO_KBD(32);"}));
+                             "VELKO_KBD(32);", "VELKO_KBD(233);", "VELKO_KBD(128);"}));
+}
+
+// French and German keyboards: the characters typed, accents from dead keys
+// included, and Ctrl with the key labelled A (where a US keyboard has Q)
+// animating. The browser gives the same codes for the same keys
+// (tests/browser/web_scene.test.mjs).
+TEST_F(Designer, FrenchAndGermanKeyboardsTypeTheirCharacters) {
+  ASSERT_TRUE(use_keyboard_layout("fr", 'a')) << "the French layout did not take";
+  ASSERT_NO_FATAL_FAILURE(start());
+  halt();
+  keys({"ctrl+r"});
+  keys({"a", "q", "eacute", "egrave", "ugrave", "dead_circumflex", "e", "minus", "comma"});
+  ASSERT_TRUE(use_keyboard_layout("de", 'q')) << "the German layout did not take";
+  sleep_ms(300);  // the program hears of the new layout
+  keys({"z", "y", "ssharp", "odiaeresis", "udiaeresis", "minus", "period", "comma", "EuroSign",
+        "at", "dead_acute", "e"});
+  keys({"ctrl+r"});
+  EXPECT_TRUE(wait_for_script());
+  EXPECT_EQ(script(),
+            lines({"VELKO_KBD(97);", "VELKO_KBD(113);", "VELKO_KBD(233);", "VELKO_KBD(232);",
+                   "VELKO_KBD(249);", "VELKO_KBD(234);", "VELKO_KBD(45);", "VELKO_KBD(44);",
+                   "VELKO_KBD(122);", "VELKO_KBD(121);", "VELKO_KBD(223);", "VELKO_KBD(246);",
+                   "VELKO_KBD(252);", "VELKO_KBD(45);", "VELKO_KBD(46);", "VELKO_KBD(44);",
+                   "VELKO_KBD(128);", "VELKO_KBD(64);", "VELKO_KBD(233);"}));
+
+  ASSERT_TRUE(use_keyboard_layout("fr", 'a'));
+  sleep_ms(300);
+  std::filesystem::remove(script_path());
+  keys({"ctrl+r", "ctrl+a"});  // Animate, on the key labelled A
+  sleep_ms(500);
+  keys({"ctrl+r"});
+  EXPECT_TRUE(wait_for_script());
+  int periodic = 0, wrong_ends = 0;
+  EXPECT_TRUE(non_periodic_lines(script(), &periodic, &wrong_ends).empty()) << script();
+  EXPECT_EQ(periodic, 1) << script();
+  EXPECT_TRUE(app->running()) << "Ctrl+A quit";
 }
 
 // Three scoops, a topping on the top one, its colour twice on (blue), then

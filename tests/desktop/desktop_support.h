@@ -107,6 +107,11 @@ Image capture(unsigned long window);
 // Writes the picture as a PNG (through ImageMagick); answers the path.
 std::string save_png(const Image& image, const std::string& path);
 
+// Sets the X server's keyboard layout ("fr", "de") with setxkbmap; true when
+// it took: setxkbmap reports it, and the key where a US keyboard has Q gives
+// the key symbol expected there (for a letter, its character: 'a' in "fr").
+bool use_keyboard_layout(const char* layout, unsigned long symbol_at_us_q);
+
 // Sends the window the WM_DELETE_WINDOW request a window manager's close box
 // sends. Answers false when the display cannot be opened.
 bool send_close_request(unsigned long window);

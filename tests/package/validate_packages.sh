@@ -3,17 +3,21 @@
 #   lintian on every .deb (no error; every warning is printed, and a warning
 #   not listed in ALLOWED_WARNINGS below fails too), desktop-file-validate on
 #   the desktop entry and appstreamcli on the metainfo of the designer's
-#   package, and that the source tarball and the Windows zip (when asked
-#   with --zip) are there.
+#   package, that the source tarball, the Windows zip (--zip) and the web
+#   package (--web) are there, and that every package a user installs
+#   carries the checking guide the README links and not the course's
+#   reference solution, which is the teacher's.
 #
-#   validate_packages.sh [--zip] <package dir>
+#   validate_packages.sh [--zip] [--web] <package dir>
 set -euo pipefail
 want_zip=0
-if [ "${1-}" = "--zip" ]; then
-  want_zip=1
+want_web=0
+while [ "${1-}" = "--zip" ] || [ "${1-}" = "--web" ]; do
+  [ "$1" = "--zip" ] && want_zip=1
+  [ "$1" = "--web" ] && want_web=1
   shift
-fi
-dir=$(cd "${1:?usage: validate_packages.sh [--zip] <package dir>}" && pwd)
+done
+dir=$(cd "${1:?usage: validate_packages.sh [--zip] [--web] <package dir>}" && pwd)
 # Warnings that stay, each with why (none today).
 ALLOWED_WARNINGS=""
 work=$(mktemp -d)
@@ -57,9 +61,30 @@ if [ -n "$designer" ]; then
   done
 fi
 
-[ -n "$(find "$dir" -maxdepth 1 -name 'velko-*.tar.gz')" ] || problem "no source tarball in $dir"
-if [ "$want_zip" = 1 ]; then
-  [ -n "$(find "$dir" -maxdepth 1 -name 'velko-*-win64.zip')" ] || problem "no Windows zip in $dir"
-fi
+[ -n "$(find "$dir" -maxdepth 1 -name 'velko-[0-9]*.tar.gz')" ] || problem "no source tarball in $dir"
+zip=$(find "$dir" -maxdepth 1 -name 'velko-*-win64.zip')
+web=$(find "$dir" -maxdepth 1 -name 'velko-web-*.tar.gz')
+[ "$want_zip" = 0 ] || [ -n "$zip" ] || problem "no Windows zip in $dir"
+[ "$want_web" = 0 ] || [ -n "$web" ] || problem "no web package in $dir"
+
+# What each package holds, one path a line.
+listing() {
+  case $1 in
+    *.deb) dpkg-deb -c "$1" | awk '{print $NF}' ;;
+    *) cmake -E tar tf "$1" ;;
+  esac
+}
+guide_carried=0
+for package in $debs $zip $web; do
+  listing "$package" >"$work/listing.txt"
+  if grep -q 'examples/course/reference' "$work/listing.txt"; then
+    problem "$(basename "$package") carries the course's reference solution"
+  fi
+  if grep -q 'examples/course/' "$work/listing.txt" && ! grep -q '/checking\.md$' "$work/listing.txt"; then
+    problem "$(basename "$package") carries the course without docs/checking.md"
+  fi
+  grep -q '/checking\.md$' "$work/listing.txt" && guide_carried=$((guide_carried + 1))
+done
+[ "$guide_carried" -gt 0 ] || problem "no package carries docs/checking.md"
 [ "$status" -eq 0 ] && echo "validate: $(echo "$debs" | wc -l) packages pass lintian, the desktop entry and the metainfo are valid"
 exit "$status"

@@ -9,7 +9,7 @@ import path from 'node:path';
 import {launch} from '../browser/chromium.mjs';
 import {serve} from '../../tools/web/serve.mjs';
 import {layout} from './layout.mjs';
-import {difference, nativeScene, requireTools, tempDir, tools} from './native.mjs';
+import {difference, nativeScene, readPng, requireTools, tempDir, tools} from './native.mjs';
 
 export const STORE_KEY = 'velko:VELKO.SCR';
 export const MARKER = 'set after the page loaded';
@@ -70,10 +70,10 @@ export async function firstScene(page) {
   await settle(page);
 }
 
-// Opens the page in a new tab of the browser or browser context and waits
-// for the designer's first scene.
-export async function openDesigner(where, url) {
-  const page = await where.newPage();
+// Opens the page in a new tab of the browser or browser context (or in the
+// tab given) and waits for the designer's first scene.
+export async function openDesigner(where, url, tab = null) {
+  const page = tab || await where.newPage();
   page.problems = [];
   page.on('pageerror', error => page.problems.push(`page error: ${error.message}`));
   page.on('console', message => {
@@ -238,4 +238,64 @@ export async function keepScreenshot(page, name) {
   const file = path.join(tools.artifacts, name);
   await page.screenshot({path: file, fullPage: true});
   return file;
+}
+
+// Keys as a keyboard of another layout reports them, dispatched where the
+// focus is: each {code, key} pressed and released (phase 'down' or 'up':
+// only that half), with Ctrl or AltGr held when it says so.
+export async function typeKeys(page, keys) {
+  await page.evaluate(keys => {
+    for (const {code, key, ctrl = false, altGraph = false, phase} of keys) {
+      for (const type of phase ? [`key${phase}`] : ['keydown', 'keyup']) {
+        (document.activeElement || document.body).dispatchEvent(new KeyboardEvent(type, {
+          code, key, ctrlKey: ctrl, modifierAltGraph: altGraph, bubbles: true, cancelable: true,
+          composed: true}));
+      }
+    }
+  }, keys);
+  await settle(page);
+}
+
+// The script's key events, as the codes they carry.
+export function keyCodes(script) {
+  return [...script.matchAll(/^VELKO_KBD\((\d+)\);$/gm)].map(m => Number(m[1]));
+}
+
+// Whether every pixel of the canvas covers the same whole number of the
+// screen's pixels: in a screenshot of its inside, every run of one colour
+// along a row or a column (but those cut by the edges) is a multiple of
+// that number long. Answers the number, or a reason it is not so.
+export async function evenPixels(page) {
+  const {rect, ratio, width} = await page.$eval('#velko-graphics', canvas => {
+    const r = canvas.getBoundingClientRect();
+    return {rect: {x: r.left, y: r.top, width: r.width, height: r.height},
+            ratio: devicePixelRatio, width: canvas.width};
+  });
+  const exact = rect.width * ratio / width;
+  const n = Math.round(exact);
+  if (n < 1 || Math.abs(exact - n) > 0.01) return `${exact} screen pixels per pixel`;
+  const file = path.join(tempDir('velko-even-'), 'inside.png');
+  await page.screenshot({path: file, clip: {x: rect.x + 1, y: rect.y + 1, width: rect.width - 2,
+                                            height: rect.height - 2}});
+  const shot = readPng(file);
+  fs.rmSync(path.dirname(file), {recursive: true, force: true});
+  const at = (x, y) => shot.rgba.readUInt32BE((y * shot.width + x) * 4);
+  // The length of the first run of one colour that is not a multiple of n.
+  const odd = (length, get) => {
+    for (let start = 0, i = 1; i <= length; ++i) {
+      if (i < length && get(i) === get(start)) continue;
+      if (start > 0 && i < length && (i - start) % n !== 0) return i - start;
+      start = i;
+    }
+    return 0;
+  };
+  for (let y = 0; y < shot.height; y += 3) {
+    const run = odd(shot.width, x => at(x, y));
+    if (run) return `a run of ${run} screen pixels in row ${y}, at ${n} per pixel`;
+  }
+  for (let x = 0; x < shot.width; x += 3) {
+    const run = odd(shot.height, y => at(x, y));
+    if (run) return `a run of ${run} screen pixels in column ${x}, at ${n} per pixel`;
+  }
+  return n;
 }

@@ -27,9 +27,11 @@ for file in include/velko/velko.h lib/libvelko.a lib/cmake/velko/velkoConfig.cma
   lib/cmake/velko/velkoConfigVersion.cmake lib/cmake/velko/velko_web_page.cmake \
   share/velko/web/web_library.js share/velko/web/web_page.js share/velko/web/web_shell.html \
   share/velko/web/fonts-OFL.txt \
-  share/doc/velko/web.md share/doc/velko/examples/bounce/CMakeLists.txt; do
+  share/doc/velko/web.md share/doc/velko/checking.md share/doc/velko/examples/bounce/CMakeLists.txt; do
   [ -f "$prefix/$file" ] || fail "no $file installed"
 done
+[ ! -e "$prefix/share/doc/velko/examples/course/reference" ] ||
+  fail "the package carries the course's reference solution"
 # The package names its files under its own prefix only: nothing of this
 # tree, of the web build or of where it was installed first.
 for place in "$source" "$web" "$work/staged"; do
@@ -45,12 +47,19 @@ for file in $named; do
   [ -e "$prefix/${file#\$\{_IMPORT_PREFIX\}/}" ] || fail "the package names $file, which is not installed"
 done
 
+# As docs/web.md says to build it: no build type named, and an optimised
+# page all the same.
 bounce=$work/bounce
 emcmake cmake -S "$prefix/share/doc/velko/examples/bounce" -B "$bounce" -G Ninja \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_ROOT_PATH="$prefix" >"$work/configure.txt" 2>&1 ||
+  -DCMAKE_FIND_ROOT_PATH="$prefix" >"$work/configure.txt" 2>&1 ||
   { cat "$work/configure.txt" >&2; fail "bounce does not configure against the package"; }
-cmake --build "$bounce" >"$work/build.txt" 2>&1 ||
+cmake --build "$bounce" -v >"$work/build.txt" 2>&1 ||
   { tail -30 "$work/build.txt" >&2; fail "bounce does not build against the package"; }
+for step in 'bounce\.cpp\.o -c' '-o bounce\.html'; do
+  grep -E -- "$step" "$work/build.txt" | grep -q -- ' -O3 ' ||
+    fail "bounce is not optimised without a build type: $(grep -E -- "$step" "$work/build.txt")"
+done
+grep -qi 'warning' "$work/build.txt" && fail "building bounce warns: $(grep -i warning "$work/build.txt")"
 for file in bounce.html bounce.js bounce.wasm fonts-OFL.txt; do
   [ -s "$bounce/$file" ] || fail "the build made no $file"
 done

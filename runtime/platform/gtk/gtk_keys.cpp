@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/typed_char.h"
 #include "runtime/platform/winsys/keyboard.h"
 
 namespace {
@@ -80,7 +81,59 @@ constexpr std::pair<unsigned, unsigned> fixed_keys[] = {
     {GDK_KEY_less, 226},  // the extra key of 102-key keyboards
 };
 
+// The virtual-key codes of the keys of a PC keyboard by their scan code, as
+// the keys of a US keyboard have them (0: none): digits, punctuation and the
+// keypad keep the code of their place, as Windows' layouts mostly do.
+// clang-format off
+constexpr unsigned char scan_keys[] = {
+    0, 27, '1', '2', '3', '4', '5', '6', '7', '8', '9', '0', 189, 187, 8,         // 0x00: Esc, digits
+    9, 'Q', 'W', 'E', 'R', 'T', 'Y', 'U', 'I', 'O', 'P', 219, 221, 13, 17,        // 0x0F: Tab, Q..P
+    'A', 'S', 'D', 'F', 'G', 'H', 'J', 'K', 'L', 186, 222, 192, 16, 220,          // 0x1E: A..L
+    'Z', 'X', 'C', 'V', 'B', 'N', 'M', 188, 190, 191, 16, 106, 18, 32, 20,        // 0x2C: Z..M
+    112, 113, 114, 115, 116, 117, 118, 119, 120, 121, 144, 145,                   // 0x3B: F1..F10
+    103, 104, 105, 109, 100, 101, 102, 107, 97, 98, 99, 96, 110,                  // 0x47: keypad
+    0, 0, 226, 122, 123,                                                          // 0x54: F11, F12
+};
+// clang-format on
+
+// Dead keys: the combining accent each puts on the next letter, and the
+// accent alone, as Windows gives it before a space or a letter it does not
+// combine with.
+struct DeadKey {
+  unsigned keyval;
+  gunichar combining;
+  gunichar spacing;
+};
+
+constexpr DeadKey dead_keys[] = {
+    {GDK_KEY_dead_grave, 0x300, '`'},      {GDK_KEY_dead_acute, 0x301, 0xB4},
+    {GDK_KEY_dead_circumflex, 0x302, '^'}, {GDK_KEY_dead_tilde, 0x303, '~'},
+    {GDK_KEY_dead_macron, 0x304, 0xAF},    {GDK_KEY_dead_breve, 0x306, 0x2D8},
+    {GDK_KEY_dead_abovedot, 0x307, 0x2D9}, {GDK_KEY_dead_diaeresis, 0x308, 0xA8},
+    {GDK_KEY_dead_abovering, 0x30A, 0xB0}, {GDK_KEY_dead_doubleacute, 0x30B, 0x2DD},
+    {GDK_KEY_dead_caron, 0x30C, 0x2C7},    {GDK_KEY_dead_cedilla, 0x327, 0xB8},
+    {GDK_KEY_dead_ogonek, 0x328, 0x2DB},
+};
+
+const DeadKey* dead_key(unsigned keyval) {
+  for (const DeadKey& dead : dead_keys) {
+    if (dead.keyval == keyval)
+      return &dead;
+  }
+  return nullptr;
+}
+
+void add_typed(GbTyped* typed, gunichar code) {
+  const int byte = windows_1252_from_unicode(code);
+  if (byte > 0)
+    typed->chars[typed->count++] = static_cast<unsigned>(byte);
+}
+
 }  // namespace
+
+unsigned gb_vk_from_scan_code(unsigned scan_code) {
+  return scan_code < sizeof scan_keys ? scan_keys[scan_code] : 0;
+}
 
 unsigned gb_vk_from_keyval(unsigned keyval) {
   if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z)
@@ -138,9 +191,36 @@ unsigned gb_char_from_keyval(unsigned keyval, unsigned vk, bool ctrl) {
         return 0;
     }
   }
-  if (code < 32 || code == 127 || code > 255)
+  if (code < 32 || code == 127)
     return 0;
-  return code;
+  const int byte = windows_1252_from_unicode(code);
+  return byte < 0 ? 0 : static_cast<unsigned>(byte);
+}
+
+bool gb_is_dead_key(unsigned keyval) {
+  return dead_key(keyval) != nullptr;
+}
+
+GbTyped gb_after_dead_key(unsigned dead_keyval, unsigned keyval, unsigned vk) {
+  GbTyped typed;
+  const DeadKey* dead = dead_key(dead_keyval);
+  const unsigned own = gb_char_from_keyval(keyval, vk, false);
+  if (!dead) {
+    if (own)
+      typed.chars[typed.count++] = own;
+    return typed;
+  }
+  gunichar composed = 0;
+  if (vk == PLAT_VK_SPACE) {
+    add_typed(&typed, dead->spacing);
+  } else if (g_unichar_compose(gdk_keyval_to_unicode(keyval), dead->combining, &composed)) {
+    add_typed(&typed, composed);
+  } else {
+    add_typed(&typed, dead->spacing);
+    if (own)
+      typed.chars[typed.count++] = own;
+  }
+  return typed;
 }
 
 bool gb_is_system_key(unsigned keyval, bool alt, bool ctrl) {

@@ -11,6 +11,7 @@
 #include "runtime/platform/gtk/gtk_timing.h"
 #include "runtime/platform/render/render.h"
 #include "runtime/platform/winsys/keyboard.h"
+#include "runtime/platform/winsys/winsys.h"
 
 namespace {
 
@@ -72,10 +73,32 @@ void gb_remember_key(unsigned scan_code, unsigned plain_keyval, unsigned shifted
   key_levels()[scan_code & 0xFFu] = KeyLevels{true, plain_keyval, shifted_keyval};
 }
 
+// A dead key waits, from its key-down's translation, for the next key that
+// makes a character; keys that make none (Shift, for a capital) pass it by.
 unsigned gb_char_from_key(const PlatMessage& key_down, bool shift, bool ctrl) {
+  static unsigned pending_dead_key = 0;
   const auto vk = static_cast<unsigned>(key_down.wparam);
   const KeyLevels& levels =
       key_levels()[(static_cast<std::uintptr_t>(key_down.lparam) >> 16) & 0xFFu];
-  return levels.known ? gb_char_from_keyval(shift ? levels.shifted : levels.plain, vk, ctrl)
-                      : winsys_char_from_key(vk, shift, ctrl);
+  if (!levels.known)
+    return winsys_char_from_key(vk, shift, ctrl);
+  const unsigned keyval = shift ? levels.shifted : levels.plain;
+  if (!ctrl && gb_is_dead_key(keyval)) {
+    if (pending_dead_key) {
+      // Two accents: the first stands alone, the second waits.
+      const GbTyped first = gb_after_dead_key(pending_dead_key, GDK_KEY_space, PLAT_VK_SPACE);
+      pending_dead_key = keyval;
+      return first.count ? first.chars[0] : 0;
+    }
+    pending_dead_key = keyval;
+    return 0;
+  }
+  const unsigned own = gb_char_from_keyval(keyval, vk, ctrl);
+  if (!pending_dead_key || ctrl || !own)
+    return own;
+  const GbTyped typed = gb_after_dead_key(pending_dead_key, keyval, vk);
+  pending_dead_key = 0;
+  if (typed.count == 2)
+    winsys_post_message(key_down.window, PLAT_MSG_CHAR, typed.chars[0], key_down.lparam);
+  return typed.count ? typed.chars[typed.count - 1] : 0;
 }

@@ -113,20 +113,30 @@ unsigned scan_code_of(const GdkEventKey* event) {
   return event->hardware_keycode >= 8 ? (event->hardware_keycode - 8u) & 0xFFu : 0u;
 }
 
-// The key's value on the base level of the layout in use, so Shift+1 is the
-// key "1" and a letter is its letter whatever the modifiers.
-unsigned base_keyval(const GdkEventKey* event) {
+// The key's virtual-key code, from its value on the base level of the layout
+// in use (Num Lock counted, as the keypad's codes follow it), so Shift+1 is
+// the key "1" and a letter is its letter whatever the modifiers: the key
+// labelled A on a French keyboard is A. A key whose base value has no code
+// (é on the French 2, a Cyrillic letter) has the code of its place, and one
+// that has no place on a PC keyboard but types a character has the code
+// Windows gives such characters (VK_PACKET).
+unsigned key_code_of(const GdkEventKey* event, unsigned scan) {
   GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_window_get_display(event->window));
-  guint keyval = 0;
+  const auto num_lock = static_cast<GdkModifierType>(event->state & GDK_MOD2_MASK);
   for (int group : {static_cast<int>(event->group), 0}) {
-    if (gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode,
-                                            static_cast<GdkModifierType>(0), group, &keyval,
-                                            nullptr, nullptr, nullptr) &&
-        gb_vk_from_keyval(keyval) != 0) {
-      return keyval;
+    guint keyval = 0;
+    if (gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, num_lock, group,
+                                            &keyval, nullptr, nullptr, nullptr)) {
+      if (const unsigned vk = gb_vk_from_keyval(keyval))
+        return vk;
     }
   }
-  return event->keyval;
+  if (const unsigned vk = gb_vk_from_keyval(event->keyval))
+    return vk;
+  if (const unsigned vk = gb_vk_from_scan_code(scan))
+    return vk;
+  constexpr unsigned vk_packet = 0xE7;
+  return gdk_keyval_to_unicode(event->keyval) != 0 ? vk_packet : 0;
 }
 
 // What the key gives without and with Shift; Caps Lock, Num Lock and the
@@ -153,10 +163,10 @@ gboolean on_key(GtkWidget*, GdkEventKey* event, gpointer data) {
   const bool alt = (event->state & GDK_MOD1_MASK) != 0;
   if (gb_is_system_key(event->keyval, alt, ctrl))
     return FALSE;
-  const unsigned vk = gb_vk_from_keyval(base_keyval(event));
+  const unsigned scan = scan_code_of(event);
+  const unsigned vk = key_code_of(event, scan);
   if (vk == 0)
     return TRUE;
-  const unsigned scan = scan_code_of(event);
   bool& down = keys_down()[scan];
   if (event->type == GDK_KEY_PRESS) {
     remember_levels(event, scan);

@@ -14,7 +14,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <string>
+#include <typeinfo>
 
 #include "runtime/platform/backend.h"
 #include "runtime/platform/observer.h"
@@ -26,7 +28,9 @@
 extern "C" {
 // Suspends until input is queued or ms milliseconds pass (ms < 0: no limit).
 void velko_web_wait(double ms);
-// The oldest queued input as {window, kind, wparam, lparam}; 0 when none.
+// The oldest queued input as {window, kind, wparam, lparam, typed}; 0 when
+// none. typed is a key-down's character as a code point, 0 for none, or -1
+// for what translation makes of its key code.
 int velko_web_next_input(std::int32_t* input);
 int velko_web_input_pending();
 void velko_web_present(int window, const std::uint32_t* pixels, int width, int height, int x0,
@@ -41,6 +45,10 @@ void velko_web_menu_attached(int window, int bar);
 void velko_web_menu_item_checked(int menu, int index, int checked);
 void velko_web_screen_size(int* width, int* height);
 void velko_web_closed();
+// The C++ runtime's own test of whether a handler of catch_type would take an
+// object of thrown_type, adjusting *thrown to the base object it would get.
+int __cxa_can_catch(const std::type_info* catch_type, const std::type_info* thrown_type,
+                    void** thrown);
 }
 
 // The log panel shows a line with the characters the other backends draw:
@@ -121,12 +129,18 @@ std::int64_t now_ms() {
 }
 
 void take_input() {
-  std::int32_t input[4];
+  std::int32_t input[5];
   while (velko_web_next_input(input)) {
-    if (PlatWindow* window = window_of_number(input[0])) {
-      winsys_input(window, static_cast<unsigned>(input[1]), static_cast<PlatWParam>(input[2]),
-                   static_cast<PlatLParam>(input[3]));
-    }
+    PlatWindow* window = window_of_number(input[0]);
+    if (!window)
+      continue;
+    const auto kind = static_cast<unsigned>(input[1]);
+    const auto wparam = static_cast<PlatWParam>(static_cast<std::uint32_t>(input[2]));
+    const auto lparam = static_cast<PlatLParam>(input[3]);
+    if (kind == PLAT_MSG_KEYDOWN && input[4] >= 0)
+      winsys_input_typed_key(window, wparam, lparam, static_cast<char32_t>(input[4]));
+    else
+      winsys_input(window, kind, wparam, lparam);
   }
 }
 
@@ -235,6 +249,31 @@ void close_backend() {
 }
 
 }  // namespace
+
+// For the page's message when an exception nobody caught ended the program:
+// what the thrown object says of itself (a std::exception's what(), a thrown
+// text), or its type's name. The program's code is not running any more.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* velko_web_exception_text(void* thrown,
+                                                                     const std::type_info* type) {
+  static std::string text;
+  if (!thrown || !type)
+    return nullptr;
+  void* object = thrown;
+  if (__cxa_can_catch(&typeid(std::exception), type, &object)) {
+    const char* what = static_cast<const std::exception*>(object)->what();
+    text = what ? what : "";
+  } else if (*type == typeid(const char*) || *type == typeid(char*)) {
+    const char* thrown_text = *static_cast<const char* const*>(thrown);
+    text = thrown_text ? thrown_text : "";
+  } else {
+    // "7Problem" names the class Problem; other names are left as they are.
+    const char* name = type->name();
+    while (*name >= '0' && *name <= '9' && name[1])
+      ++name;
+    text = std::string("an object of type ") + name;
+  }
+  return text.c_str();
+}
 
 constinit const PlatBackend web_backend =
     winsys_backend("web", open_backend, close_backend, &render_draw);

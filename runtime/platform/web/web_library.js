@@ -15,7 +15,7 @@ mergeInto(LibraryManager.library, {
     var input = Module.velkoPage.nextInput();
     if (!input)
       return 0;
-    for (var i = 0; i < 4; ++i)
+    for (var i = 0; i < 5; ++i)
       HEAP32[(out >> 2) + i] = input[i];
     return 1;
   },
@@ -48,9 +48,6 @@ mergeInto(LibraryManager.library, {
   },
   velko_web_menu_item_checked: function(menu, index, checked) {
     Module.velkoPage.menuItemChecked(menu, index, checked !== 0);
-  },
-  velko_web_log_line: function(text) {
-    Module.velkoPage.logLine(Module.velkoPage.text(HEAPU8, text));
   },
   velko_web_screen_size: function(width, height) {
     var size = Module.velkoPage.screenSize();

@@ -30,9 +30,12 @@ MSG full_message(const PlatMessage* message) {
 
 }  // namespace
 
+// Taken and dispatched as Unicode, so a character keeps its UTF-16 code on its
+// way to the window (whose procedure gives it to the runtime by the one rule
+// for typed characters).
 bool w32_peek_message(PlatMessage* message) {
   MSG msg = {};
-  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     return false;
   last_taken = msg;
   message->window = w32_window(msg.hwnd);
@@ -53,7 +56,7 @@ PlatResult w32_dispatch_message(const PlatMessage* message) {
   if (!message)
     return 0;
   const MSG msg = full_message(message);
-  return DispatchMessageA(&msg);
+  return DispatchMessageW(&msg);
 }
 
 void w32_post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/platform/typed_char.h"
 #include "runtime/platform/win32/win32_dpi.h"
 #include "runtime/platform/win32/win32_internal.h"
 
@@ -52,14 +53,32 @@ const ClassRecord* find_class(const char* name) {
   return nullptr;
 }
 
+// The windows are Unicode windows, so a typed character arrives as UTF-16
+// whatever the system's code page, and reaches the runtime as its
+// Windows-1252 code; one Windows-1252 lacks (or half of a surrogate pair)
+// reaches it as nothing, never as a '?' or another letter.
 LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CHAR) {
+    const int code = windows_1252_from_unicode(static_cast<char32_t>(wparam & 0xFFFFu));
+    if (code < 0 || (wparam >= 0xD800 && wparam <= 0xDFFF))
+      return 0;
+    wparam = static_cast<WPARAM>(code);
+  }
   const ATOM atom = static_cast<ATOM>(GetClassWord(hwnd, GCW_ATOM));
   for (const ClassRecord& record : classes()) {
     if (record.atom == atom)
       return record.handler(w32_window(hwnd), message, wparam,
                             w32_runtime_lparam(hwnd, message, lparam));
   }
-  return DefWindowProcA(hwnd, message, wparam, lparam);
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+// A class name as the W functions take it; the runtime's names are ASCII.
+std::wstring wide(const char* text) {
+  std::wstring out;
+  for (const char* c = text; c && *c; ++c)
+    out += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+  return out;
 }
 
 HINSTANCE instance_or_module(void* instance) {
@@ -160,7 +179,8 @@ void w32_register_class(const PlatClass* window_class) {
     return;
   if (find_class(window_class->name))
     return;  // the first registration of a name is the one kept
-  WNDCLASSA record = {};
+  const std::wstring class_name = wide(window_class->name);
+  WNDCLASSW record = {};
   record.style = window_class->redraw_on_resize ? CS_HREDRAW | CS_VREDRAW : 0;
   record.lpfnWndProc = window_proc;
   record.hInstance = instance_or_module(window_class->instance);
@@ -171,9 +191,9 @@ void w32_register_class(const PlatClass* window_class) {
   record.hCursor = LoadCursorA(nullptr, stock_resource(kArrowCursor));
   record.hbrBackground = background_brush(window_class->background);
   // No menu resource of this name exists: a window builds its menu itself.
-  record.lpszMenuName = "generic";
-  record.lpszClassName = window_class->name;
-  const ATOM atom = RegisterClassA(&record);
+  record.lpszMenuName = L"generic";
+  record.lpszClassName = class_name.c_str();
+  const ATOM atom = RegisterClassW(&record);
   if (atom)
     classes().push_back(ClassRecord{window_class->name, atom, window_class->handler});
 }
@@ -221,7 +241,7 @@ PlatResult w32_default_handler(PlatWindow* window, unsigned kind, PlatWParam wpa
     return 0;
   if (w32_dpi_changed(w32_hwnd(window), kind, lparam))
     return 0;
-  return DefWindowProcA(w32_hwnd(window), kind, wparam, lparam);
+  return DefWindowProcW(w32_hwnd(window), kind, wparam, lparam);
 }
 
 void w32_begin_paint(PlatWindow* window) {

@@ -8,10 +8,13 @@
 #include <deque>
 #include <vector>
 
+#include "runtime/platform/typed_char.h"
 #include "runtime/platform/winsys/keyboard.h"
 #include "runtime/platform/winsys/winsys.h"
 
 namespace {
+
+constexpr std::int32_t kNotTyped = -1;
 
 struct Timer {
   PlatWindow* window = nullptr;
@@ -20,9 +23,17 @@ struct Timer {
   std::int64_t due = 0;
 };
 
+// Input as the driver handed it; a key-down may come with the character the
+// toolkit found for it (kNotTyped: none found, translation works it out).
+struct Input {
+  PlatMessage message;
+  std::int32_t typed = kNotTyped;
+};
+
 struct Queue {
   std::deque<PlatMessage> posted;
-  std::deque<PlatMessage> input;
+  std::deque<Input> input;
+  Input last_input;  // the input message taken last, for its translation
   std::vector<Timer> timers;
   bool quit = false;  // post_quit was called; the message comes after the posted ones
   int exit_code = 0;
@@ -86,6 +97,34 @@ bool take(std::deque<PlatMessage>& from, PlatMessage* message) {
   return true;
 }
 
+bool take_input(PlatMessage* message) {
+  Queue& q = queue();
+  if (q.input.empty())
+    return false;
+  q.last_input = q.input.front();
+  q.input.pop_front();
+  *message = q.last_input.message;
+  track_modifiers(*message);
+  return true;
+}
+
+bool same(const PlatMessage& a, const PlatMessage& b) {
+  return a.window == b.window && a.kind == b.kind && a.wparam == b.wparam && a.lparam == b.lparam;
+}
+
+// The character a key-down makes: the one the toolkit found, if it found
+// one for the key-down taken last, else the driver's or the US layout's.
+unsigned character_of(const PlatMessage& key_down) {
+  const Queue& q = queue();
+  if (q.last_input.typed != kNotTyped && same(key_down, q.last_input.message)) {
+    const int code = windows_1252_from_unicode(static_cast<char32_t>(q.last_input.typed));
+    return code > 0 ? static_cast<unsigned>(code) : 0;
+  }
+  if (driver->char_from_key)
+    return driver->char_from_key(key_down, q.shift_down, q.ctrl_down);
+  return winsys_char_from_key(static_cast<unsigned>(key_down.wparam), q.shift_down, q.ctrl_down);
+}
+
 }  // namespace
 
 void winsys_use(const WinsysDriver* d) {
@@ -98,7 +137,15 @@ const WinsysDriver& winsys_driver() {
 
 void winsys_input(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
   if (winsys_alive(window))
-    queue().input.push_back(PlatMessage{window, kind, wparam, lparam});
+    queue().input.push_back(Input{PlatMessage{window, kind, wparam, lparam}});
+}
+
+void winsys_input_typed_key(PlatWindow* window, PlatWParam key_code, PlatLParam lparam,
+                            char32_t typed) {
+  if (winsys_alive(window)) {
+    queue().input.push_back(Input{PlatMessage{window, PLAT_MSG_KEYDOWN, key_code, lparam},
+                                  static_cast<std::int32_t>(typed & 0x1FFFFFu)});
+  }
 }
 
 void winsys_post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam) {
@@ -121,7 +168,7 @@ bool winsys_peek_message(PlatMessage* message) {
     *message = PlatMessage{nullptr, PLAT_MSG_QUIT, static_cast<PlatWParam>(q.exit_code), 0};
     return true;
   }
-  if (take(q.input, message))
+  if (take_input(message))
     return true;
   if (PlatWindow* window = winsys_window_to_paint()) {
     *message = PlatMessage{window, PLAT_MSG_PAINT, 0, 0};
@@ -141,11 +188,7 @@ bool winsys_peek_message(PlatMessage* message) {
 void winsys_translate_message(const PlatMessage* message) {
   if (!message || message->kind != PLAT_MSG_KEYDOWN)
     return;
-  const Queue& q = queue();
-  const unsigned character =
-      driver->char_from_key
-          ? driver->char_from_key(*message, q.shift_down, q.ctrl_down)
-          : winsys_char_from_key(static_cast<unsigned>(message->wparam), q.shift_down, q.ctrl_down);
+  const unsigned character = character_of(*message);
   if (character)
     winsys_post_message(message->window, PLAT_MSG_CHAR, character, message->lparam);
 }

@@ -62,6 +62,12 @@ void winsys_use(const WinsysDriver* driver);
 // What the user did (a key, a click, the close box, a menu choice), queued
 // behind earlier input; nothing for a destroyed window.
 void winsys_input(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam);
+// A key-down whose character the toolkit has already found in the user's
+// layout (the browser's KeyboardEvent.key), as a Unicode code point (0: the
+// key types none): its translation makes that character, by the one rule for
+// typed characters (typed_char.h), in place of the driver's.
+void winsys_input_typed_key(PlatWindow* window, PlatWParam key_code, PlatLParam lparam,
+                            char32_t typed);
 void winsys_post_message(PlatWindow* window, unsigned kind, PlatWParam wparam, PlatLParam lparam);
 void winsys_post_quit(int exit_code);
 

@@ -2,6 +2,8 @@
 // characters, and menu texts to GTK labels and accelerators. No display.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "runtime/platform/gtk/gtk_keys.h"
 #include "runtime/platform/gtk/gtk_menu_text.h"
 #include "runtime/platform/winsys/keyboard.h"
@@ -32,8 +34,13 @@ TEST(GtkKeys, CharactersAsWindowsMakesThem) {
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_a, 65, false), unsigned('a'));
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_A, 65, false), unsigned('A'));
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_exclam, 49, false), unsigned('!'));
-  EXPECT_EQ(gb_char_from_keyval(GDK_KEY_eacute, 50, false), 0xE9u);  // Latin-1 stays
-  EXPECT_EQ(gb_char_from_keyval(GDK_KEY_EuroSign, 69, false), 0u);   // beyond 8 bits
+  // Other characters by their Windows-1252 code; none where it has none.
+  EXPECT_EQ(gb_char_from_keyval(GDK_KEY_eacute, 50, false), 0xE9u);
+  EXPECT_EQ(gb_char_from_keyval(GDK_KEY_EuroSign, 69, false), 0x80u);
+  EXPECT_EQ(gb_char_from_keyval(GDK_KEY_oe, 79, false), 0x9Cu);
+  EXPECT_EQ(gb_char_from_keyval(GDK_KEY_ydiaeresis, 0xE7, false), 0xFFu);
+  EXPECT_EQ(gb_char_from_keyval(GDK_KEY_Cyrillic_shorti, 81, false), 0u);  // й, not its low 8 bits
+  EXPECT_EQ(gb_char_from_keyval(GDK_KEY_Greek_alpha, 65, false), 0u);
   // Ctrl+letter is the control character, with or without Shift.
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_a, 65, true), 1u);
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_R, 82, true), 18u);
@@ -52,6 +59,31 @@ TEST(GtkKeys, CharactersAsWindowsMakesThem) {
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_KP_Multiply, 106, false), unsigned('*'));
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_Control_L, 17, false), 0u);
   EXPECT_EQ(gb_char_from_keyval(GDK_KEY_F5, 116, false), 0u);
+}
+
+// What a key makes after a dead key, as Windows makes it.
+TEST(GtkKeys, DeadKeysMarkTheNextCharacter) {
+  struct Case {
+    unsigned dead, keyval, vk;
+    std::vector<unsigned> typed;
+  };
+  const Case cases[] = {
+      {GDK_KEY_dead_circumflex, GDK_KEY_e, 'E', {0xEA}},      // ê
+      {GDK_KEY_dead_circumflex, GDK_KEY_E, 'E', {0xCA}},      // Ê
+      {GDK_KEY_dead_diaeresis, GDK_KEY_u, 'U', {0xFC}},       // ü
+      {GDK_KEY_dead_acute, GDK_KEY_space, 32, {0xB4}},        // the accent alone
+      {GDK_KEY_dead_circumflex, GDK_KEY_x, 'X', {'^', 'x'}},  // no x with ^
+      {GDK_KEY_dead_caron, GDK_KEY_x, 'X', {'x'}},            // ˇ is not in Windows-1252
+      {GDK_KEY_dead_caron, GDK_KEY_s, 'S', {0x9A}},           // š is
+      {GDK_KEY_a, GDK_KEY_b, 'B', {'b'}},                     // no dead key at all
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keyval);
+    EXPECT_TRUE(gb_is_dead_key(c.dead) || c.dead == GDK_KEY_a);
+    const GbTyped typed = gb_after_dead_key(c.dead, c.keyval, c.vk);
+    EXPECT_EQ(std::vector<unsigned>(typed.chars, typed.chars + typed.count), c.typed);
+  }
+  EXPECT_FALSE(gb_is_dead_key(GDK_KEY_asciicircum));
 }
 
 TEST(GtkKeys, CharactersFromVirtualKeysAlone) {
