@@ -100,10 +100,12 @@ std::string summary(const ReportStudent& s) {
 }
 
 std::string pictures_note(int left_out) {
-  return left_out ? "\n" + std::to_string(left_out) +
-                        " picture(s) left out to keep the results small; the teacher's report "
-                        "has them all."
-                  : "";
+  if (!left_out)
+    return "";
+  std::string note = "\n";
+  note += std::to_string(left_out);
+  note += " picture(s) left out to keep the results small; the teacher's report has them all.";
+  return note;
 }
 
 std::string file_name(const ReportStudent& s) {
