@@ -4,9 +4,10 @@
 #   not listed in ALLOWED_WARNINGS below fails too), desktop-file-validate on
 #   the desktop entry and appstreamcli on the metainfo of the designer's
 #   package, that the source tarball, the Windows zip (--zip) and the web
-#   package (--web) are there, and that every package a user installs
-#   carries the checking guide the README links and not the course's
-#   reference solution, which is the teacher's.
+#   package (--web) are there, that the archives carry the licence (LICENSE;
+#   a Debian package has it in its copyright file), and that every package a
+#   user installs carries the checking guide the README links and not the
+#   course's reference solution, which is the teacher's.
 #
 #   validate_packages.sh [--zip] [--web] <package dir>
 set -euo pipefail
@@ -61,7 +62,8 @@ if [ -n "$designer" ]; then
   done
 fi
 
-[ -n "$(find "$dir" -maxdepth 1 -name 'velko-[0-9]*.tar.gz')" ] || problem "no source tarball in $dir"
+source_tarball=$(find "$dir" -maxdepth 1 -name 'velko-[0-9]*.tar.gz')
+[ -n "$source_tarball" ] || problem "no source tarball in $dir"
 zip=$(find "$dir" -maxdepth 1 -name 'velko-*-win64.zip')
 web=$(find "$dir" -maxdepth 1 -name 'velko-web-*.tar.gz')
 [ "$want_zip" = 0 ] || [ -n "$zip" ] || problem "no Windows zip in $dir"
@@ -86,5 +88,9 @@ for package in $debs $zip $web; do
   grep -q '/checking\.md$' "$work/listing.txt" && guide_carried=$((guide_carried + 1))
 done
 [ "$guide_carried" -gt 0 ] || problem "no package carries docs/checking.md"
+for archive in $source_tarball $zip $web; do
+  listing "$archive" >"$work/listing.txt"
+  grep -q '/LICENSE$' "$work/listing.txt" || problem "$(basename "$archive") carries no LICENSE"
+done
 [ "$status" -eq 0 ] && echo "validate: $(echo "$debs" | wc -l) packages pass lintian, the desktop entry and the metainfo are valid"
 exit "$status"
