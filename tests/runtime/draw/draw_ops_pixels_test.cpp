@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "runtime/velko.h"
-#include "tests/draw/draw_test_util.h"
+#include "tests/runtime/draw/draw_test_util.h"
 
 TEST(DrawOpsPixels, WipeIsWhiteInsideABlackOnePixelBorder) {
   start_with_surface(palette_rgb[PINK]);

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "tests/draw/draw_test_util.h"
+#include "tests/runtime/draw/draw_test_util.h"
 
 TEST(Palette, ValuesAreInBlueGreenRedLayout) {
   EXPECT_EQ(palette_rgb[BLACK], 0x000000u);

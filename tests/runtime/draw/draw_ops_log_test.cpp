@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "runtime/velko.h"
-#include "tests/draw/draw_test_util.h"
+#include "tests/runtime/draw/draw_test_util.h"
 
 using Lines = std::vector<std::string>;
 

@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "runtime/draw/draw_command.h"
-#include "tests/draw/draw_test_util.h"
+#include "tests/runtime/draw/draw_test_util.h"
 #include "tests/support/client_origin.h"
 #include "tests/support/draw_command_of.h"
 

@@ -8,7 +8,7 @@
 
 #include "runtime/draw/draw_command.h"
 #include "runtime/draw/text_blocks.h"
-#include "tests/draw/draw_test_util.h"
+#include "tests/runtime/draw/draw_test_util.h"
 #include "tests/support/draw_command_of.h"
 
 namespace {
