@@ -3,7 +3,7 @@
 # a private X server (the designer with a few toppings; the menu bar and the
 # client area, which is what Wine shows of a window without a window manager).
 #
-#   tests/wine/make_screenshot.sh [path/to/velko-cone.exe] [docs folder]
+#   scripts/wine-screenshot.sh [path/to/velko-cone.exe] [docs folder]
 #
 # Uses a Wine prefix of its own in a temporary folder (its first start takes a
 # few seconds).
@@ -11,9 +11,9 @@ set -euo pipefail
 
 program=$(realpath "${1:-build/windows/bin/velko-cone.exe}")
 docs=$(realpath "${2:-docs}")
-scripts=$(realpath "$(dirname "$0")/../../scripts")
+scripts=$(realpath "$(dirname "$0")")
 work=$(mktemp -d)
-source "$(dirname "$0")/../support/private_display.sh"
+source "$(dirname "$0")/../tests/support/private_display.sh"
 cleanup() {
   WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true

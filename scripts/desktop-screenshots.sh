@@ -3,13 +3,13 @@
 # included) and docs/run-menu.png (the same with the Run menu open): real
 # captures of the desktop program on a private X server.
 #
-#   tests/desktop/make_screenshots.sh [path/to/velko-cone] [docs folder]
+#   scripts/desktop-screenshots.sh [path/to/velko-cone] [docs folder]
 set -euo pipefail
 
 program=$(realpath "${1:-build/linux/bin/velko-cone}")
 docs=$(realpath "${2:-docs}")
 work=$(mktemp -d)
-source "$(dirname "$0")/../support/private_display.sh"
+source "$(dirname "$0")/../tests/support/private_display.sh"
 trap 'kill "$app" "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
 
 start_private_display "$work"
