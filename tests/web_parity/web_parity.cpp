@@ -22,10 +22,10 @@
 #include "runtime/platform/text_bytes.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
-#include "tests/crosscheck/corpus.h"
-#include "tests/crosscheck/draw_corpus.h"
-#include "tests/crosscheck/picture_file.h"
 #include "tests/support/text_table.h"
+#include "tests/windows/crosscheck/corpus.h"
+#include "tests/windows/crosscheck/draw_corpus.h"
+#include "tests/windows/crosscheck/picture_file.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "runtime/platform/render/render.h"
 #include "runtime/platform/win32/win32_geometry.h"
 #include "tests/support/canvas_ptr.h"
-#include "tests/win32/far_shapes.h"
-#include "tests/win32/pixel_compare.h"
+#include "tests/windows/far_shapes/far_shapes.h"
+#include "tests/windows/far_shapes/pixel_compare.h"
 
 namespace {
 

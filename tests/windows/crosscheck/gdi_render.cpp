@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "tests/crosscheck/corpus.h"
-#include "tests/crosscheck/picture_file.h"
+#include "tests/windows/crosscheck/corpus.h"
+#include "tests/windows/crosscheck/picture_file.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The cross-check's pictures: cropping a surface, the file between the two
 // sides, and the comparison.
-#include "tests/crosscheck/picture_file.h"
+#include "tests/windows/crosscheck/picture_file.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "tests/crosscheck/corpus.h"
+#include "tests/windows/crosscheck/corpus.h"
 
 namespace corpus {
 

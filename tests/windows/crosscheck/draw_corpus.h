@@ -10,9 +10,9 @@
 #include "runtime/draw/text_blocks.h"
 #include "runtime/platform/render/render.h"
 #include "runtime/window/window.h"
-#include "tests/crosscheck/corpus.h"
-#include "tests/crosscheck/picture_file.h"
 #include "tests/support/draw_command_of.h"
+#include "tests/windows/crosscheck/corpus.h"
+#include "tests/windows/crosscheck/picture_file.h"
 
 static_assert(corpus::TRIANGLE == DRAW_TRIANGLE && corpus::RECTANGLE == DRAW_RECTANGLE &&
               corpus::OVAL == DRAW_OVAL && corpus::LINE == DRAW_LINE &&

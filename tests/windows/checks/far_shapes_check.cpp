@@ -15,10 +15,10 @@
 #include "runtime/platform/render/render.h"
 #include "runtime/platform/win32/win32_geometry.h"
 #include "runtime/platform/win32/win32_internal.h"
-#include "tests/win32/checks/check_report.h"
-#include "tests/win32/checks/dc_pixels.h"
-#include "tests/win32/far_shapes.h"
-#include "tests/win32/pixel_compare.h"
+#include "tests/windows/checks/check_report.h"
+#include "tests/windows/checks/dc_pixels.h"
+#include "tests/windows/far_shapes/far_shapes.h"
+#include "tests/windows/far_shapes/pixel_compare.h"
 
 namespace {
 

@@ -27,9 +27,9 @@
 #include "runtime/platform/render/render.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
-#include "tests/crosscheck/corpus.h"
-#include "tests/crosscheck/draw_corpus.h"
-#include "tests/crosscheck/picture_file.h"
+#include "tests/windows/crosscheck/corpus.h"
+#include "tests/windows/crosscheck/draw_corpus.h"
+#include "tests/windows/crosscheck/picture_file.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "runtime/platform/render/render.h"
 #include "runtime/platform/win32/win32_internal.h"
 #include "tests/support/text_table.h"
-#include "tests/win32/checks/check_report.h"
-#include "tests/win32/checks/dc_pixels.h"
+#include "tests/windows/checks/check_report.h"
+#include "tests/windows/checks/dc_pixels.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "runtime/platform/win32/win32_internal.h"
 #include "runtime/velko.h"
 #include "runtime/window/window.h"
-#include "tests/win32/checks/check_report.h"
-#include "tests/win32/checks/dc_pixels.h"
+#include "tests/windows/checks/check_report.h"
+#include "tests/windows/checks/dc_pixels.h"
 
 namespace {
 

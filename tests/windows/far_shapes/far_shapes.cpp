@@ -1,5 +1,5 @@
 // The far-reaching shapes (see far_shapes.h).
-#include "tests/win32/far_shapes.h"
+#include "tests/windows/far_shapes/far_shapes.h"
 
 namespace {
 

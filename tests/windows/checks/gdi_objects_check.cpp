@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "runtime/platform/win32/win32_internal.h"
-#include "tests/win32/checks/check_report.h"
+#include "tests/windows/checks/check_report.h"
 
 namespace {
 
