@@ -18,7 +18,7 @@ fail() {
 . "$source/tests/support/install_checks.sh"
 
 build=$work/build
-cmake -S "$source/tests/package/parent" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$source/tests/packaging/parent" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DVELKO_SOURCE="$source" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
   -DCMAKE_CXX_FLAGS="-Wshadow -Wconversion -DVELKO_PARENT_FLAGS=1" >"$work/configure.txt" 2>&1 ||
   { cat "$work/configure.txt" >&2; fail "the parent does not configure"; }
