@@ -5,8 +5,8 @@
 //
 //   node page_runs.mjs <folder> <page.html>
 import path from 'node:path';
-import {launch} from '../browser/chromium.mjs';
-import {serve} from '../../tools/web/serve.mjs';
+import {launch} from '../chromium.mjs';
+import {serve} from '../../../tools/web/serve.mjs';
 
 const [folder, pageName] = process.argv.slice(2);
 if (!folder || !pageName) {

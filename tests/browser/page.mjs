@@ -6,7 +6,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import {launch} from '../browser/chromium.mjs';
+import {launch} from './chromium.mjs';
 import {serve} from '../../tools/web/serve.mjs';
 import {layout} from './layout.mjs';
 import {difference, nativeScene, readPng, requireTools, tempDir, tools} from './native.mjs';

@@ -65,6 +65,6 @@ for file in bounce.html bounce.js bounce.wasm fonts-OFL.txt; do
 done
 grep -q 'id="velko-desk"' "$bounce/bounce.html" || fail "bounce.html is not made from the page's shell"
 
-node "$source/tests/web_package/page_runs.mjs" "$bounce" bounce.html ||
+node "$source/tests/browser/web_package/page_runs.mjs" "$bounce" bounce.html ||
   fail "bounce.html does not run in Chromium"
 echo "web package test: installed, moved, bounce built with find_package(velko) and run in Chromium"
