@@ -151,8 +151,13 @@ std::vector<std::string> passed_on(const RunRequest& request) {
       env.push_back(entry);
   }
   std::string after;
-  for (long long n : request.after)
-    after += (after.empty() ? "" : ",") + std::to_string(n);
+  for (long long n : request.after) {
+    // Appended piece by piece: g++ 12 at -O3 (the package build) takes a
+    // literal prepended to a temporary string for an overlapping copy.
+    if (!after.empty())
+      after += ',';
+    after += std::to_string(n);
+  }
   if (!after.empty())
     env.push_back("VELKO_CHECK_AFTER=" + after);
   env.insert(env.end(), request.environment.begin(), request.environment.end());
