@@ -50,5 +50,5 @@ if [ "$web" = 1 ]; then
 fi
 rm -rf build/package/_CPack_Packages
 echo "== Validators"
-tests/package/validate_packages.sh "${checks[@]}" build/package
+tests/packaging/validate_packages.sh "${checks[@]}" build/package
 ls -l build/package

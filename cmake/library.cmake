@@ -13,7 +13,11 @@ include(${CMAKE_CURRENT_LIST_DIR}/library_parts.cmake)
 
 # Its parts are whatever the runtime and the platform link, found from the
 # targets themselves: the objects of every part, and the outside libraries
-# they need, each once.
+# they need, each once. (The parts stay static libraries, which tests, tools
+# and benchmarks link piecemeal: as OBJECT libraries they would hand their
+# objects only to the targets that link them directly, and each platform's
+# list of parts and of outside libraries would have to be kept by hand here
+# beside the links that already say it.)
 if(EMSCRIPTEN)
   velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_web)
 elseif(WIN32)

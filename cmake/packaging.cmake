@@ -22,10 +22,12 @@ set(VELKO_TEACHERS_ONLY REGEX "/course/reference$" EXCLUDE)
 
 # The browser build: one archive, velko-web-<version>.tar.gz, of what
 # cmake/web.cmake installs (the static library, the header, the CMake
-# package and the page files) with the guides and the examples.
+# package and the page files, with the embedded fonts' licence among them)
+# with the licence, the guides and the examples.
 if(EMSCRIPTEN)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/web.md
-    ${PROJECT_SOURCE_DIR}/docs/runtime.md ${PROJECT_SOURCE_DIR}/docs/checking.md
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+    ${PROJECT_SOURCE_DIR}/docs/web.md ${PROJECT_SOURCE_DIR}/docs/runtime.md
+    ${PROJECT_SOURCE_DIR}/docs/checking.md
     DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT development)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
     COMPONENT development PATTERN ".gitignore" EXCLUDE ${VELKO_TEACHERS_ONLY})
@@ -55,10 +57,12 @@ if(TARGET velko-cone-picture)
   install(TARGETS velko-cone-picture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tools)
 endif()
 
-# The guide and the examples, beside the header.
+# The guide and the examples, beside the header; in the zip, the README and
+# the licence too (a Debian package has its licence in its copyright file).
 if(WIN32)
   set(VELKO_DEV_DOCDIR ${CMAKE_INSTALL_DOCDIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${VELKO_DEV_DOCDIR} COMPONENT development)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+    DESTINATION ${VELKO_DEV_DOCDIR} COMPONENT development)
 else()
   set(VELKO_DEV_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/libvelko-dev)
 endif()

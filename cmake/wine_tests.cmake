@@ -9,10 +9,10 @@
 #                                (resource lock wine)
 #   VELKO_WINE_ALONE             a command to put before a test's own, for a
 #                                test that must be the prefix's only user
-#                                (tests/wine/wine_alone.sh says why)
+#                                (tests/windows/wine_alone.sh says why)
 find_program(VELKO_WINE wine)
 set(VELKO_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
-set(VELKO_WINE_ALONE ${CMAKE_SOURCE_DIR}/tests/wine/wine_alone.sh)
+set(VELKO_WINE_ALONE ${CMAKE_SOURCE_DIR}/tests/windows/wine_alone.sh)
 
 function(velko_wine_fixture)
   # TEST sees only the current directory's tests; the fixture is the whole
@@ -24,7 +24,7 @@ function(velko_wine_fixture)
   set_property(GLOBAL PROPERTY VELKO_WINE_FIXTURE_REGISTERED TRUE)
   # The Windows build's unit tests run two at a time, under one server that
   # lasts until wine_prefix_end; the Linux build's Wine tests run one at a
-  # time, each with a server of its own (tests/wine/wine_alone.sh).
+  # time, each with a server of its own (tests/windows/wine_alone.sh).
   if(WIN32)
     set(serve --serve)
   endif()

@@ -2,7 +2,7 @@
 // graphics window, with the 25 latest lines as text a user can select and
 // copy, UTF-8 or Windows-1252 read as drawn text is, hidden and shown again
 // with the same lines.
-//   node --test web_log.test.mjs   (ctest gives the paths: tests/web/CMakeLists.txt)
+//   node --test web_log.test.mjs   (ctest gives the paths: tests/browser/CMakeLists.txt)
 import assert from 'node:assert/strict';
 import {after, before, test} from 'node:test';
 import {launch} from './chromium.mjs';

@@ -11,12 +11,12 @@ import path from 'node:path';
 import {after, before, test} from 'node:test';
 import puppeteer from 'puppeteer-core';
 import {CHROMIUM, QUIET_ARGS} from './chromium.mjs';
-import {button, layout} from '../web/layout.mjs';
-import {requireTools, tempDir} from '../web/native.mjs';
+import {button, layout} from './layout.mjs';
+import {requireTools, tempDir} from './native.mjs';
 import {
   clicks, closeSession, EOF_LINE, expectScene, mark, MARKER, mouseLines, openDesigner, points, serveDesigner,
   settle, sleep, state, storedScript, waitForLogLine,
-} from '../web/page.mjs';
+} from './page.mjs';
 
 let xvfb, display, browser, server, page, dir, chromiumWindow;
 

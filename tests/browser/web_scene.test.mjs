@@ -2,15 +2,15 @@
 // after clicks on the panel and on the cone, pixel for pixel; the Run menu
 // with the mouse; the shortcuts from the keyboard, with nothing of the
 // browser's own happening; and the end of the run with a new start.
-//   node --test web_scene.test.mjs   (ctest gives the paths: tests/web/CMakeLists.txt)
+//   node --test web_scene.test.mjs   (ctest gives the paths: tests/browser/CMakeLists.txt)
 import assert from 'node:assert/strict';
 import {after, before, test} from 'node:test';
-import {button, layout} from '../web/layout.mjs';
+import {button, layout} from './layout.mjs';
 import {
   canvasPicture, choose, clicks, closeSession, ctrl, evenPixels, expectScene, firstScene,
   keepScreenshot, keyCodes, mark, MARKER, openDesigner, openRunMenu, openSession, points, settle,
   sleep, state, storedScript, typeKeys,
-} from '../web/page.mjs';
+} from './page.mjs';
 
 const {ADD_SCOOP, REMOVE_SCOOP, ADD_TOPPING, REMOVE_TOPPING, CHANGE_TOPPING, CHANGE_COLOR,
        SELECT_TOPPING} = layout;
@@ -329,7 +329,7 @@ test('Ctrl+Q and Quit end the run; Start again starts the program afresh', async
   assert.deepEqual(page.problems, []);
 });
 
-// A program that ends as the key typed says (tests/web/end_page.cpp).
+// A program that ends as the key typed says (tests/browser/end_page.cpp).
 const ENDINGS = [
   ['x', 'The program has ended with status 3.'],
   ['a', 'The program stopped: the program called abort.'],

@@ -3,17 +3,17 @@
 // those bytes and plays in the desktop program; it survives a reload and
 // plays back there; a script recorded on Linux, opened with "Open a
 // script…", plays in the page to the desktop's scene.
-//   node --test web_script.test.mjs   (ctest gives the paths: tests/web/CMakeLists.txt)
+//   node --test web_script.test.mjs   (ctest gives the paths: tests/browser/CMakeLists.txt)
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
-import {button, layout} from '../web/layout.mjs';
-import {checkScript, difference, nativeScene} from '../web/native.mjs';
+import {button, layout} from './layout.mjs';
+import {checkScript, difference, nativeScene} from './native.mjs';
 import {
   clicks, closeSession, ctrl, EOF_LINE, expectScene, firstScene, MARKER, mouseLines,
   openSession, points, settle, sleep, state, storedScript, waitForLogLine,
-} from '../web/page.mjs';
+} from './page.mjs';
 
 const {ADD_SCOOP, CHANGE_COLOR, CHANGE_TOPPING, REMOVE_SCOOP} = layout;
 
