@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Runs kubernetes.yaml's Jobs in turn: the reference, the slices, the merge,
-# each once the one before has completed. The report stays on the volume
-# (velko-work), in report/.
+# The class on Kubernetes: the reference, then the slices as an Indexed Job
+# (one pod a slice; JOB_COMPLETION_INDEX tells slice.sh which), then the
+# merge, all on one shared volume. The manifests in kubernetes/ (JSON, as
+# kubectl takes it) are applied in turn, each Job once the one before has
+# completed:
+#   0-volume.json     the volume velko-work, mounted at /work in every pod
+#   1-reference.json  the reference's results, once
+#   2-slices.json     one pod a slice (VELKO_SLICES must equal completions)
+#   3-merge.json      the class's reports, in report/ on the volume
+# The image holds velko-check and this course folder at /course; the class
+# (one sub-folder a student) is on the volume at /work/submissions.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-documents=$(mktemp -d)
-trap 'rm -rf "$documents"' EXIT
-# One file a document, in the order of kubernetes.yaml.
-awk -v dir="$documents" 'BEGIN { n = 0 } /^---$/ { n++; next } { print > (dir "/" n ".yaml") }' "$here/kubernetes.yaml"
-kubectl apply -f "$documents/0.yaml"
-for job in 1:velko-reference 2:velko-slices 3:velko-merge; do
-  kubectl apply -f "$documents/${job%%:*}.yaml"
+kubectl apply -f "$here/kubernetes/0-volume.json"
+for job in 1-reference:velko-reference 2-slices:velko-slices 3-merge:velko-merge; do
+  kubectl apply -f "$here/kubernetes/${job%%:*}.json"
   kubectl wait --for=condition=complete --timeout=2h "job/${job#*:}"
 done
 echo "the report is in the volume velko-work, in report/"
