@@ -137,7 +137,8 @@ std::string index_html(const ReportData& data) {
       << "</p>\n";
   o << "<p>Reference: " << markup(data.reference) << ". Scripts:";
   for (const ReportScript& s : data.scripts)
-    o << " " << markup(s.name) << " (" << precise(s.points) << " points)";
+    o << " " << markup(s.name) << " (" << precise(s.points)
+      << (s.points == 1 ? " point)" : " points)");
   o << ". Tolerance: " << data.settings.tolerance << " levels a channel, "
     << number(data.settings.max_diff_percent) << " % of the pixels. Made " << markup(data.created)
     << ".</p>\n<div id=\"summary\"><table "
