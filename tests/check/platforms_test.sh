@@ -63,8 +63,11 @@ expect() {  # expect FILE LINE...
 # Gradescope: the zip as make_autograder.sh makes it, unpacked in source/.
 "$work/course/gradescope/make_autograder.sh" "$work/autograder.zip" >"$work/make_autograder.txt" 2>&1 ||
   { cat "$work/make_autograder.txt" >&2; fail "make_autograder.sh failed"; }
-unzip -l "$work/autograder.zip" | grep -q ' run_autograder$' || fail "no run_autograder at the zip's root"
-unzip -l "$work/autograder.zip" | grep -q 'reference.cpp' && fail "the reference's source is in the zip"
+# The listing is read whole first: grep -q leaves a pipe at its first match,
+# and unzip, killed by SIGPIPE, would fail the pipeline (pipefail).
+listing=$(unzip -l "$work/autograder.zip")
+grep -q ' run_autograder$' <<<"$listing" || fail "no run_autograder at the zip's root"
+grep -q 'reference.cpp' <<<"$listing" && fail "the reference's source is in the zip"
 for submission in right wrong crash broken; do
   root=$work/gradescope-$submission
   mkdir -p "$root/source" "$root/submission"
