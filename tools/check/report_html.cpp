@@ -236,14 +236,16 @@ std::string histogram_svg(const ReportData& data) {
     ++bins[s.score >= 100 ? 10 : static_cast<std::size_t>(std::clamp(s.score, 0.0, 99.999) / 10)];
   const int most = std::max(1, *std::max_element(bins.begin(), bins.end()));
   const int width = 480, height = 220, left = 30, bottom = 190, top = 36, bar = 36, gap = 4;
+  const std::string title = "Scores of " + std::to_string(data.students.size()) +
+                            (data.students.size() == 1 ? " student" : " students");
   std::ostringstream o;
   o << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
     << "\" viewBox=\"0 0 " << width << " " << height << "\" font-family=\"sans-serif\" "
-    << "font-size=\"11\">\n<title>Scores of " << data.students.size()
-    << " students</title>\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n"
-    << "<text x=\"" << left << "\" y=\"16\" font-size=\"13\" font-weight=\"bold\">Scores of "
-    << data.students.size() << " students</text>\n<line x1=\"" << left - 2 << "\" y1=\"" << bottom
-    << "\" x2=\"" << left + 11 * (bar + gap) << "\" y2=\"" << bottom << "\" stroke=\"#666\"/>\n";
+    << "font-size=\"11\">\n<title>" << title
+    << "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n"
+    << "<text x=\"" << left << "\" y=\"16\" font-size=\"13\" font-weight=\"bold\">" << title
+    << "</text>\n<line x1=\"" << left - 2 << "\" y1=\"" << bottom << "\" x2=\""
+    << left + 11 * (bar + gap) << "\" y2=\"" << bottom << "\" stroke=\"#666\"/>\n";
   for (std::size_t i = 0; i < bins.size(); ++i) {
     const int x = left + static_cast<int>(i) * (bar + gap);
     const int h = bins[i] * (bottom - top) / most;
