@@ -345,7 +345,10 @@ const ENDINGS = [
 test('every way a program ends is said in words, with Start again', async () => {
   const ending = await session.browser.newPage();
   const url = page.url().replace('velko-cone.html', 'web_end_page.html');
+  let logged = [];
+  ending.on('console', message => logged.push(message.text()));
   for (const [key, words] of ENDINGS) {
+    logged = [];
     await ending.goto(url);
     await ending.waitForFunction(() => window.Module && Module.velkoPage && Module.velkoPage.waking);
     await ending.focus('#velko-graphics');
@@ -355,6 +358,10 @@ test('every way a program ends is said in words, with Start again', async () => 
     if (words instanceof RegExp) assert.match(said, words, key);
     else assert.equal(said, words, key);
     assert.equal(await ending.evaluate(() => document.activeElement.id), 'velko-again', key);
+    // A stop leaves its stack in the console; an exception's is where it was
+    // thrown.
+    const stack = 'ts'.includes(key) ? /threw an exception[^]*wasm-function/ : /wasm-function/;
+    if (key !== 'x') assert.ok(logged.some(text => stack.test(text)), `${key}: ${logged}`);
   }
   await ending.close();
 });

@@ -57,4 +57,19 @@ mergeInto(LibraryManager.library, {
   velko_web_closed: function() {
     Module.velkoPage.closed();
   },
+  // A C++ exception leaves the program as a plain number, which carries no
+  // stack, and nothing can catch it in this build: the throw keeps the stack
+  // it was thrown from, for the console when the page says the program
+  // stopped. Otherwise it is the toolchain's own throw.
+  __cxa_throw__deps: ['$ExceptionInfo', '$exceptionLast', '$uncaughtExceptionCount'],
+  __cxa_throw: function(ptr, type, destructor) {
+    new ExceptionInfo(ptr).init(type, destructor);
+    exceptionLast = ptr;
+    uncaughtExceptionCount++;
+    var limit = Error.stackTraceLimit;
+    Error.stackTraceLimit = 64;
+    Module.velkoThrownStack = new Error('the program threw an exception').stack;
+    Error.stackTraceLimit = limit;
+    {{{ makeThrow('ptr') }}}
+  },
 });

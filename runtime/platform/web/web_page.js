@@ -875,7 +875,8 @@ function stopped(error) {
   }
   var thrown = thrownObject(error);
   var words = thrown ? exceptionWords(thrown) : trapWords(error);
-  if (error && error.stack) console.error(error.stack);
+  var stack = thrown ? Module.velkoThrownStack : error.stack;
+  if (stack) console.error(stack);
   ended('The program stopped: ' + words + '.');
 }
 
