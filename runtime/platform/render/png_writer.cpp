@@ -50,7 +50,19 @@ bool encode(std::FILE* file, ErrorContext* context, png_bytepp rows, int width, 
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
+  // The runtime's pictures are areas of flat colour, which compress as well
+  // unfiltered: choosing a filter for each row took two thirds of the time
+  // and made the file no smaller.
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_write_info(png, info);
+  // The rows are the canvas's own 0x00RRGGBB words: libpng leaves out their
+  // unused byte, and in memory on a little-endian machine they run B, G, R.
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  png_set_filler(png, 0, PNG_FILLER_BEFORE);
+#else
+  png_set_filler(png, 0, PNG_FILLER_AFTER);
+  png_set_bgr(png);
+#endif
   png_write_image(png, rows);
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
@@ -79,21 +91,13 @@ bool render_write_png(const PlatCanvas* canvas, const char* path, int width, int
     return false;
   }
 
-  // 0x00RRGGBB words become R, G, B bytes.
-  const std::size_t row_bytes = static_cast<std::size_t>(width) * 3;
-  std::vector<png_byte> bytes(row_bytes * static_cast<std::size_t>(height));
+  // libpng copies each row before it changes it, so it reads the canvas as
+  // it is, with no copy of the picture of our own.
   std::vector<png_bytep> rows(static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y) {
-    png_bytep row = bytes.data() + row_bytes * static_cast<std::size_t>(y);
-    rows[static_cast<std::size_t>(y)] = row;
-    const std::uint32_t* pixel =
+    rows[static_cast<std::size_t>(y)] = reinterpret_cast<png_bytep>(const_cast<std::uint32_t*>(
         canvas->pixels.data() +
-        static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas->width);
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = static_cast<png_byte>((pixel[x] >> 16) & 0xFFu);
-      row[3 * x + 1] = static_cast<png_byte>((pixel[x] >> 8) & 0xFFu);
-      row[3 * x + 2] = static_cast<png_byte>(pixel[x] & 0xFFu);
-    }
+        static_cast<std::size_t>(y) * static_cast<std::size_t>(canvas->width)));
   }
 
   std::FILE* file = std::fopen(path, "wb");
