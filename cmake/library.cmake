@@ -1,9 +1,13 @@
 # The runtime as a library others build on: libvelko, with the runtime and
 # the platform (GTK or the Windows API, and the headless backend that
 # VELKO_BACKEND=headless and velko-check pick; in the browser build, the web
-# backend), exporting only the operations of velko.h; installed with its
+# backend), exporting the operations of velko.h (and on Linux, for its GTK
+# backend, the window system and drawing: see below); installed with its
 # header, a CMake package (find_package(velko) gives velko::runtime) and, on
-# the desktop, a pkg-config file. On Linux it is a shared library; on
+# the desktop, a pkg-config file. On Linux it is a shared library, with the
+# GTK backend in a module of its own, loaded only when a program opens it,
+# so that a program run headless (as velko-check runs it) never loads the
+# seventy libraries of the toolkit, a third of its start-up; on
 # Windows a static one, so that a program is one exe as the designer is; in
 # the browser build a static one too, whose users link with the web
 # backend's options and page files (cmake/web.cmake).
@@ -23,7 +27,7 @@ if(EMSCRIPTEN)
 elseif(WIN32)
   velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_win32)
 else()
-  velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_desktop)
+  velko_library_parts(velko_parts velko_deps velko_runtime velko_platform_library)
 endif()
 set(velko_objects)
 set(velko_link_INTERFACE_LINK_OPTIONS)
@@ -66,6 +70,18 @@ else()
     SOVERSION ${PROJECT_VERSION_MAJOR})
 endif()
 add_library(velko::runtime ALIAS velko)
+
+# The GTK backend, which the shared library loads when a program opens it:
+# its own objects, on the window system and drawing of the library.
+if(NOT WIN32 AND NOT EMSCRIPTEN)
+  add_library(velko_gtk_module MODULE $<TARGET_OBJECTS:velko_gtk>)
+  target_link_libraries(velko_gtk_module PRIVATE velko PkgConfig::GTK3)
+  target_link_options(velko_gtk_module PRIVATE LINKER:--no-undefined)
+  set_target_properties(velko_gtk_module PROPERTIES PREFIX "" OUTPUT_NAME gtk
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/velko)
+  install(TARGETS velko_gtk_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/velko
+    COMPONENT runtime)
+endif()
 set_target_properties(velko PROPERTIES EXPORT_NAME runtime)
 
 # The header as users include it, <velko/velko.h>, in the build tree too: a

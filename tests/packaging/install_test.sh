@@ -35,6 +35,24 @@ expect_check "$check" bounce "$work/bounce/bounce"
 grep -q "click at (10, 20): colour 3" "$work/check-bounce/log.txt" ||
   fail "bounce logged: $(cat "$work/check-bounce/log.txt")"
 
+# The GTK backend is a module beside the library, loaded only when a program
+# opens it: the library itself needs none of the toolkit; without a display
+# the backend says so; without its module, the program says that.
+if readelf -d "$libdir/libvelko.so" | grep -q 'NEEDED.*libgtk'; then
+  fail "libvelko.so needs GTK itself"
+fi
+no_display() {
+  env -u DISPLAY -u WAYLAND_DISPLAY VELKO_BACKEND=gtk "$@" 2>&1
+}
+said=$(no_display "$work/bounce/bounce") && fail "bounce ran without a display"
+[[ $said == *"cannot open a display"* ]] || fail "without a display, bounce said: $said"
+mkdir "$work/no-module"
+cp -L "$libdir/libvelko.so.1" "$work/no-module/"
+said=$(LD_LIBRARY_PATH="$work/no-module" no_display "$work/bounce/bounce") &&
+  fail "bounce ran without its GTK module"
+[[ $said == *"the GTK backend cannot be loaded: "*"velko/gtk.so"* ]] ||
+  fail "without its GTK module, bounce said: $said"
+
 # Every program of the guide, with only pkg-config.
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 [ "$(pkg-config --modversion velko)" = "$(sed -n 's/^project(velko .*VERSION \([0-9.]*\)).*/\1/p' "$source/CMakeLists.txt")" ] ||

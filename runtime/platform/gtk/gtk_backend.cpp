@@ -35,3 +35,9 @@ const char* open_backend() {
 
 constinit const PlatBackend gtk_backend =
     winsys_backend("gtk", open_backend, nullptr, &render_draw);
+
+// The shared library holds the backend's table itself (the same window
+// system) and loads this folder, as velko/gtk.so, only to open it.
+extern "C" __attribute__((visibility("default"))) const char* velko_gtk_open() {
+  return open_backend();
+}

@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/shared_api.h"
+
+VELKO_SHARED_BEGIN
 
 // A box of pixels [x0, x1) x [y0, y1).
 struct RenderBox {
@@ -139,3 +142,5 @@ struct RenderFace {
   std::string file;
 };
 RenderFace render_text_face(bool fixed);
+
+VELKO_SHARED_END

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/shared_api.h"
+
+VELKO_SHARED_BEGIN
 
 // What a toolkit keeps beside a menu or an item (gtk: its widgets).
 struct NativeMenu;
@@ -60,3 +63,5 @@ WinsysMenuItem* winsys_check_item(PlatMenu* menu, unsigned id, bool checked);
 
 // Drops every menu record (the handles given out become invalid).
 void winsys_forget_menus();
+
+VELKO_SHARED_END

@@ -14,6 +14,9 @@
 #include <vector>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/shared_api.h"
+
+VELKO_SHARED_BEGIN
 
 inline constexpr int WINSYS_FIXED_FRAME = 3;
 inline constexpr int WINSYS_SIZING_FRAME = 4;
@@ -82,3 +85,5 @@ void winsys_begin_paint(PlatWindow* window);  // erases an invalid window, marks
 void winsys_end_paint(PlatWindow* window);
 PlatCanvas* winsys_get_canvas(PlatWindow* window);
 void winsys_release_canvas(PlatWindow* window, PlatCanvas* canvas);
+
+VELKO_SHARED_END

@@ -22,8 +22,11 @@
 #include <cstdint>
 
 #include "runtime/platform/platform.h"
+#include "runtime/platform/shared_api.h"
 #include "runtime/platform/winsys/menus.h"
 #include "runtime/platform/winsys/windows.h"
+
+VELKO_SHARED_BEGIN
 
 struct WinsysDriver {
   // -- Input and time (the clock is in milliseconds, from any start).
@@ -158,3 +161,5 @@ constexpr PlatBackend winsys_backend(const char* name, const char* (*open)(), vo
       .draw = draw,
   };
 }
+
+VELKO_SHARED_END
