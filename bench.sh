@@ -234,8 +234,8 @@ awk -v desktop="$desktop" -v others="$others" -v cores="$(nproc)" '
           sprintf("all processes %.1f %%", wb["cpu_timer_all_pct"]), "-", "-", "-")
     }
     if (length(c3) > 0) {
-      row("Class of 300 x 2 scripts of 500 events", sprintf("%.1f s wall", c3["class300_wall_s"]),
-          sprintf("checker %.1f s CPU, programs %.1f s", c3["class300_checker_cpu_s"], c3["class300_programs_cpu_s"]), "-", "<= 45 s", yes(c3["class300_wall_s"] <= 45))
+      row("Class of 300 x 2 scripts of 500 events, median of 3", sprintf("%.1f s wall", c3["class300_wall_s"]),
+          sprintf("runs %s s; checker %.1f s CPU, programs %.1f s", c3["class300_wall_all_s"], c3["class300_checker_cpu_s"], c3["class300_programs_cpu_s"]), "-", "<= 45 s", yes(c3["class300_wall_s"] <= 45))
       row("  its index.html", sprintf("%.0f KB", c3["class300_index_bytes"] / 1000),
           sprintf("report %.1f MB, %d pictures", c3["class300_report_bytes"] / 1e6, c3["class300_pictures"]), "-", "<= 2 MB", yes(c3["class300_index_bytes"] <= 2000000))
       if ("class300_paint_ms" in c3)
