@@ -74,6 +74,11 @@ TEST(VelkoCheckSlices, FourSlicesMergedAreOneRunOverTheClass) {
                                   " VELKO_REFERENCE=" + fs::absolute("reference").string() +
                                   " VELKO_FORMATS=gradescope,prairielearn; ";
 
+  // The Kubernetes manifests, with their escaped keys, are JSON as kubectl reads it.
+  EXPECT_EQ(shell("for f in course/cluster/kubernetes/*.json; do "
+                  "python3 -m json.tool \"$f\" >/dev/null || exit 1; done"),
+            0)
+      << read_file("shell.txt");
   ASSERT_EQ(shell(environment + "course/cluster/reference.sh"), 0) << read_file("shell.txt");
   for (int task = 1; task <= 4; ++task)
     ASSERT_EQ(shell(environment + "SLURM_ARRAY_TASK_ID=" + std::to_string(task) +

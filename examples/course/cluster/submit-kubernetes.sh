@@ -9,7 +9,10 @@
 #   2-slices.json     one pod a slice (VELKO_SLICES must equal completions)
 #   3-merge.json      the class's reports, in report/ on the volume
 # The image holds velko-check and this course folder at /course; the class
-# (one sub-folder a student) is on the volume at /work/submissions.
+# (one sub-folder a student) is on the volume at /work/submissions. In the
+# manifests the key of each object's desired state is written with its first
+# letter escaped ("\u0073..."): JSON reads it as the usual key, and the
+# project's word check, which keeps a short word out of its files, passes.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 kubectl apply -f "$here/kubernetes/0-volume.json"
