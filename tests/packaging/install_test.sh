@@ -58,13 +58,5 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 [ "$(pkg-config --modversion velko)" = "$(sed -n 's/^project(velko .*VERSION \([0-9.]*\)).*/\1/p' "$source/CMakeLists.txt")" ] ||
   fail "pkg-config gives version $(pkg-config --modversion velko)"
 export LD_LIBRARY_PATH=$libdir
-examples=$(extract_guide "$source/docs/runtime.md" "$work/guide")
-[ -n "$examples" ] || fail "docs/runtime.md holds no program"
-for example in $examples; do
-  name=$(basename "$example" .cpp)
-  # shellcheck disable=SC2046
-  g++ -std=c++17 -Wall -Wextra -Werror "$example" $(pkg-config --cflags --libs velko) \
-    -o "$work/guide/$name" || fail "$name of docs/runtime.md does not build"
-  expect_check "$check" "$name" "$work/guide/$name"
-done
-echo "install test: installed, bounce and $(echo "$examples" | wc -l) programs of the guide built and checked"
+programs=$(check_guide "$check" "$source/docs/runtime.md")
+echo "install test: installed, bounce and $programs programs of the guide built and checked"

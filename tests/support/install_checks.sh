@@ -31,3 +31,20 @@ extract_guide() {
   ' "$1"
   find "$2" -name '*.cpp' | sort
 }
+
+# check_guide <velko-check> <runtime.md>: builds each C++ program of the
+# guide with pkg-config alone and checks it with expect_check; prints how
+# many there were.
+check_guide() {
+  local check=$1 guide=$2 examples example name
+  examples=$(extract_guide "$guide" "$work/guide")
+  [ -n "$examples" ] || fail "$guide holds no program"
+  for example in $examples; do
+    name=$(basename "$example" .cpp)
+    # shellcheck disable=SC2046
+    g++ -std=c++17 -Wall -Wextra -Werror "$example" $(pkg-config --cflags --libs velko) \
+      -o "$work/guide/$name" || fail "$name of $guide does not build with pkg-config"
+    expect_check "$check" "$name" "$work/guide/$name"
+  done
+  echo "$examples" | wc -l
+}
